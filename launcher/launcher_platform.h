@@ -1,0 +1,111 @@
+// The launcher's platform: everything the portable launcher (start-up, settings file, forms)
+// asks of the operating system and of its forms runtime. One implementation per platform:
+//   win32_launcher_platform.cpp  kernel32/user32 A functions and a Win32 message loop;
+//   x11_launcher_platform.cpp    Xlib/XFixes, our own private-profile file code, Qt Widgets.
+// Unit tests use a recording fake (tests/launcher/fake_launcher_platform.h).
+//
+// Texts are the platform's 8-bit bytes (Windows: the ANSI code page; Linux: UTF-8 paths), with
+// two exceptions stated below: message-box texts are UTF-8, and the settings keys are the same
+// code-page-932 bytes everywhere (see veyra_b.h).
+//
+// Seam for the forms that come later (run form, preview form, settings dialog): Main reaches
+// them only through loadRunForm, showPreview and showSettingsDialog below. Each platform
+// forwards them to the free functions declared in launcher/launcher_forms.h; the builds link the
+// real forms where they exist and honest stubs otherwise (launcher/CMakeLists.txt).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace orveline {
+
+struct LauncherState;
+
+// A repeating timer whose ticks arrive on the launcher's user-interface thread, through its
+// message loop: a tick never interrupts another handler. Created switched off.
+class UiTimer {
+public:
+    virtual ~UiTimer() = default;
+    virtual void setEnabled(bool enabled) = 0;
+    virtual bool enabled() const = 0;
+    virtual void setInterval(int milliseconds) = 0;
+    virtual int interval() const = 0;
+};
+
+// A top-level window that is never shown but carries a title that window look-ups find (the
+// run form "Veyra_Main"). A close request from elsewhere calls onCloseRequest.
+class HiddenWindow {
+public:
+    virtual ~HiddenWindow() = default;
+};
+
+class LauncherPlatform {
+public:
+    virtual ~LauncherPlatform() = default;
+
+    // --- what the process was given
+    // The argument text that follows the program's own name.
+    virtual std::string commandLine() = 0;
+    // The launcher's own folder: no trailing separator, except at a root ("C:\", "/").
+    virtual std::string ownFolder() = 0;
+    // The folder of the settings file: the own folder on Windows,
+    // $XDG_CONFIG_HOME/orveline (default ~/.config/orveline) on Linux.
+    virtual std::string settingsFolder() = 0;
+    // The path separator that joins a folder and a file name: '\\' or '/'.
+    virtual char pathSeparator() = 0;
+
+    // --- windows and cursor
+    // True when a top-level window with exactly this title exists, hidden ones included.
+    virtual bool windowExists(const std::string& title) = 0;
+    // The show-cursor call: a non-zero flag shows (count + 1), zero hides (count - 1); returns
+    // the new display count. The cursor is visible while the count is 0 or more.
+    virtual std::int32_t showCursor(std::int32_t show) = 0;
+    // The cursor position in screen pixels; false when the platform gives none.
+    virtual bool cursorPosition(int& x, int& y) = 0;
+    // A modal message box with one OK button; returns when the user has dismissed it.
+    // caption and text are UTF-8.
+    virtual void messageBox(const std::string& caption, const std::string& text) = 0;
+
+    // --- files
+    // True when path names a file (not a folder) that can be opened for reading.
+    virtual bool canOpenForReading(const std::string& path) = 0;
+    // The private-profile read and write with the semantics of GetPrivateProfileStringA and
+    // WritePrivateProfileStringA: every text ends at its first NUL; a read copies at most
+    // size - 1 bytes, NUL-terminated, and yields the default for a missing file, section or key;
+    // returns the number of bytes copied. The write returns the platform's success flag.
+    virtual std::uint32_t getPrivateProfileString(const char* section, const char* key,
+                                                  const char* defaultValue, char* buffer,
+                                                  std::uint32_t size, const char* file) = 0;
+    virtual bool writePrivateProfileString(const char* section, const char* key, const char* value,
+                                           const char* file) = 0;
+
+    // --- programs
+    // Starts a program by its path with no arguments and the given show state (1: normal,
+    // activated). Does not wait. Returns whether it started.
+    virtual bool startProgram(const std::string& path, int showState) = 0;
+
+    // --- forms (entry points; see launcher_forms.h)
+    // Loads the hidden run form "Veyra_Main"; its load handling runs now.
+    virtual void loadRunForm(LauncherState& state) = 0;
+    // Embeds the preview form in the host window named on the command line.
+    virtual void showPreview(std::int32_t hostWindow) = 0;
+    // Shows the settings dialog "<Orveline>" modally; returns when it has closed.
+    virtual void showSettingsDialog(LauncherState& state) = 0;
+
+    // --- forms runtime
+    // Ends the process at once: no further statement, no close or unload handling runs.
+    [[noreturn]] virtual void endProcess() = 0;
+    // A repeating timer on the user-interface thread, created switched off.
+    virtual std::unique_ptr<UiTimer> createTimer(int intervalMilliseconds,
+                                                 std::function<void()> onTick) = 0;
+    // A hidden top-level window with a title that windowExists finds (from this process or
+    // another copy of the launcher).
+    virtual std::unique_ptr<HiddenWindow> createHiddenWindow(const std::string& title,
+                                                             std::function<void()> onCloseRequest) = 0;
+    // Asks the message loop to end once the current handler returns (the last form has gone).
+    virtual void quitMessageLoop() = 0;
+};
+
+}  // namespace orveline
