@@ -7,7 +7,7 @@
 namespace orveline {
 
 class RandomGenerator {
-public:
+  public:
     void seed(std::uint32_t seed) { state_ = seed; }
 
     // An integer in [0, 32767].
@@ -18,7 +18,7 @@ public:
 
     std::uint32_t state() const { return state_; }
 
-private:
+  private:
     std::uint32_t state_ = 0;
 };
 
