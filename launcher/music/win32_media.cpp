@@ -1,0 +1,34 @@
+// Windows media services: winmm's media control interface, its error texts, the system sound
+// player and the waveform output count, passed through unchanged.
+#include <mmsystem.h>
+#include <windows.h>
+
+#include "media_interface.h"
+
+namespace orveline {
+namespace {
+
+class WinmmMedia : public MediaInterface {
+  public:
+    std::uint32_t sendCommand(const char* command, char* reply, std::uint32_t capacity) override {
+        return mciSendStringA(command, reply, capacity, nullptr);
+    }
+
+    bool errorText(std::uint32_t code, char* text, std::uint32_t capacity) override {
+        return mciGetErrorStringA(code, text, capacity) != FALSE;
+    }
+
+    bool playSound(const char* file, std::uint32_t flags) override {
+        return PlaySoundA(file, nullptr, flags) != FALSE;
+    }
+
+    std::uint32_t waveOutputDeviceCount() override { return waveOutGetNumDevs(); }
+};
+
+}  // namespace
+
+std::unique_ptr<MediaInterface> createSystemMedia() {
+    return std::make_unique<WinmmMedia>();
+}
+
+}  // namespace orveline
