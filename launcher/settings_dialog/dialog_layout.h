@@ -1,0 +1,61 @@
+// Layout of the settings dialog "<Orveline>": every control's place in twips (15 to the pixel),
+// relative to its container, and its caption. Both platforms' views build the form from here.
+#pragma once
+
+namespace orveline::dialog_layout {
+
+struct Place {
+    int Left;
+    int Top;
+    int Width;
+    int Height;
+};
+
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
+
+inline constexpr char kTitle[] = "<Orveline>";
+inline constexpr Place kClient{0, 0, 7185, 3780};
+
+// On the form.
+inline constexpr Place kPanel{180, 240, 6795, 2535};  // Pic_C(0)
+inline constexpr Place kCmdSet{4800, 3000, 1095, 375};
+inline constexpr Place kCmdCan{5940, 3000, 1035, 375};
+inline constexpr Place kCmdEtc{2880, 3000, 1875, 375};
+
+// Inside the panel.
+inline constexpr Place kHeadingFrame{300, 300, 1695, 315};  // Shape3(3)
+inline constexpr Place kHeading{300, 360, 1665, 195};       // lbl(15)
+inline constexpr Place kRepeat{1380, 780, 615, 300};        // BGM_Repeat
+inline constexpr Place kRepeatCaption{2040, 840, 990, 195}; // lbl(14)
+inline constexpr Place kCmdBgm{540, 1740, 435, 315};
+inline constexpr Place kFileName{1020, 1740, 5355, 435};   // lbl_Fname
+// Img_BGM and lbl_BGM, indexed by BgmKind: 0 none, 1 audio CD, 2 file.
+inline constexpr Place kOptionMark[3] = {
+    {300, 1140, 195, 195}, {300, 840, 195, 195}, {300, 1440, 195, 195}};
+inline constexpr Place kOptionLabel[3] = {
+    {540, 1140, 345, 195}, {540, 840, 645, 195}, {540, 1440, 900, 195}};
+// The option marks are 12 x 12 pixels.
+inline constexpr int kMarkPixels = 12;
+
+inline constexpr char kCaptionSet[] = "設定";
+inline constexpr char kCaptionCancel[] = "ｷｬﾝｾﾙ";
+inline constexpr char kCaptionOther[] = "その他の作品";
+inline constexpr char kCaptionBrowse[] = "...";
+inline constexpr char kHeadingText[] = "BGM";
+inline constexpr char kRepeatCaptionText[] = "曲目をﾘﾋﾟｰﾄ";
+inline constexpr const char* kOptionText[3] = {"無し", "音楽CD", "MP3、WAV"};
+
+// Where a hit at panel pixel (x, y) lands: the index of an option mark or label, or -1.
+inline int OptionAt(int x, int y) {
+    for (int i = 0; i < 3; ++i) {
+        for (const Place& p : {kOptionMark[i], kOptionLabel[i]}) {
+            if (x >= Px(p.Left) && x < Px(p.Left + p.Width) && y >= Px(p.Top) &&
+                y < Px(p.Top + p.Height))
+                return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace orveline::dialog_layout

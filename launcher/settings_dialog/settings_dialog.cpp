@@ -1,0 +1,173 @@
+#include "settings_dialog.h"
+
+#include <cmath>
+#include <utility>
+
+#include "launcher_state.h"
+#include "number_text.h"
+#include "veyra_b.h"
+
+namespace orveline {
+
+namespace {
+
+// Twips to screen pixels for the form's placement.
+constexpr int kTwipsPerPixel = 15;
+
+std::int16_t Clamp16(int value) {
+    if (value < -32768) return -32768;
+    if (value > 32767) return 32767;
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace
+
+std::string FormatHashHash(int value) { return value == 0 ? std::string() : std::to_string(value); }
+
+std::int16_t RepeatFromText(const std::string& text) {
+    const std::optional<double> number = NumberText(text);
+    if (!number) return 0;
+    const std::optional<std::int32_t> whole = RoundToInt32(*number);
+    if (!whole || *whole < -32768 || *whole > 32767) return 0;
+    return static_cast<std::int16_t>(*whole);
+}
+
+int BackgroundLevel(int y, int height) {
+    if (height == 0) return 0;
+    const double v = std::fabs(std::sin(y / (height / 3.142))) * 220.0;
+    return static_cast<int>(std::nearbyint(v));
+}
+
+std::string SaveFailedMessage(const std::string& settingsFile) {
+    return "設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n" + settingsFile;
+}
+
+void SetCommands(SettingsDialogView& form, bool initialize, bool enable) {
+    for (Command* button : form.ButtonControls()) {
+        if (button == nullptr) continue;
+        if (initialize) {
+            button->Initialize();
+        } else {
+            button->Enabled(enable);
+        }
+    }
+}
+
+void ZoomOpen(SettingsDialogPlatform& platform, const LauncherState& state,
+              const ScreenRect& window) {
+    const ScreenRect cursor{state.CursorX, state.CursorY, state.CursorX, state.CursorY};
+    platform.DrawAnimatedRects(cursor, window);
+}
+
+void ZoomClose(SettingsDialogPlatform& platform, const LauncherState& state,
+               const ScreenRect& window) {
+    const ScreenRect cursor{state.CursorX, state.CursorY, state.CursorX, state.CursorY};
+    platform.DrawAnimatedRects(window, cursor);
+}
+
+Veyra_P::Veyra_P(SettingsDialogView& view, SettingsDialogPlatform& platform, LauncherState& state,
+                 std::string makerPage)
+    : view_(view), platform_(platform), state_(state), makerPage_(std::move(makerPage)) {}
+
+void Veyra_P::Form_Load() {
+    // Whole twips, so the divisions keep the integer part towards zero.
+    view_.MoveForm((view_.ScreenWidth() - view_.FormWidth()) / 2,
+                   (view_.ScreenHeight() - view_.FormHeight()) / 3);
+    SetCommands(view_, true, true);
+    view_.FileButton().Enabled(false);
+    view_.SetRepeatEnabled(false);
+    ShowOption(state_.BgmKind);
+    view_.SetRepeatText(FormatHashHash(state_.BgmRepeat));
+    for (int item = 0; item <= 30; ++item) view_.AddRepeatItem(FormatHashHash(item));
+    view_.SetFileCaption(state_.BgmFile);
+    int x = 0;
+    int y = 0;
+    if (platform_.CursorPosition(x, y)) {
+        state_.CursorX = Clamp16(x);
+        state_.CursorY = Clamp16(y);
+    } else {
+        state_.CursorX = 0;
+        state_.CursorY = 0;
+    }
+    ZoomOpen(platform_, state_, view_.WindowRect());
+    platform_.SetMousePointer(MousePointer::Default);
+}
+
+void Veyra_P::Form_Resize() {
+    const int formHeight = view_.FormInnerHeight();
+    for (int y = 0; y <= formHeight; ++y) {
+        const std::uint32_t v = static_cast<std::uint32_t>(BackgroundLevel(y, formHeight));
+        view_.DrawFormLine(y, v | v << 8 | (v + 30) << 16);
+    }
+    const int panelHeight = view_.PanelInnerHeight();
+    for (int y = 0; y <= panelHeight; ++y) {
+        const std::uint32_t v = static_cast<std::uint32_t>(BackgroundLevel(y, panelHeight)) + 30;
+        view_.DrawPanelLine(y, v | v << 8 | v << 16);
+    }
+}
+
+void Veyra_P::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    ZoomClose(platform_, state_, view_.WindowRect());
+}
+
+void Veyra_P::Img_BGM_MouseDown(int index, int, int, float, float) { ChooseOption(index); }
+
+void Veyra_P::lbl_BGM_MouseDown(int index, int, int, float, float) { ChooseOption(index); }
+
+void Veyra_P::ChooseOption(int index) {
+    if (index < 0 || index > 2) return;
+    state_.BgmKind = static_cast<std::int16_t>(index);
+    view_.FileButton().Enabled(false);
+    view_.SetRepeatEnabled(false);
+    ShowOption(index);
+}
+
+// Marks the option `index` (none when out of range) and enables its own control.
+void Veyra_P::ShowOption(int index) {
+    for (int i = 0; i < 3; ++i) view_.ShowOptionMark(i, false);
+    if (index >= 0 && index <= 2) view_.ShowOptionMark(index, true);
+    if (index == 1) view_.SetRepeatEnabled(true);
+    if (index == 2) view_.FileButton().Enabled(true);
+}
+
+void Veyra_P::Cmd_BGM_Click() {
+    const FileChooserRequest request{"BGMﾌｧｲﾙ (MP3 WAV)", "*.MP3;*.WAV", "ﾌｧｲﾙを開く"};
+    std::optional<std::string> chosen = platform_.ChooseFile(request);
+    if (!chosen || chosen->empty()) return;
+    state_.BgmFile = chosen->substr(0, chosen->find('\0'));
+    view_.SetFileCaption(state_.BgmFile);
+}
+
+void Veyra_P::Cmd_Set_Click() {
+    const std::string file = platform_.SettingsFile();
+    // Every write is tried, and the form stays open when one fails, so the choice is not lost.
+    bool saved = platform_.WriteIni(kSettingsSection, kKeyBgmKind, std::to_string(state_.BgmKind),
+                                    file);
+    state_.BgmRepeat = RepeatFromText(view_.RepeatText());
+    saved = platform_.WriteIni(kSettingsSection, kKeyBgmRepeat, std::to_string(state_.BgmRepeat),
+                               file) &&
+            saved;
+    saved = platform_.WriteIni(kSettingsSection, kKeyBgmFile, state_.BgmFile, file) && saved;
+    if (!saved) {
+        platform_.ShowMessage(SaveFailedMessage(file));
+        return;
+    }
+    Unload();
+}
+
+void Veyra_P::Cmd_Can_Click() { Unload(); }
+
+void Veyra_P::Cmd_Etc_Click() {
+    platform_.SetMousePointer(MousePointer::Hourglass);
+    platform_.OpenWebPage(makerPage_);
+    platform_.SetMousePointer(MousePointer::Default);
+}
+
+void Veyra_P::Unload() {
+    Form_Unload();
+    view_.Close();
+}
+
+}  // namespace orveline
