@@ -284,7 +284,11 @@ class SdlMediaBackend : public MediaBackend {
             error = mci::kInternal;
             return nullptr;
         }
-        Mix_Music* music = Mix_LoadMUS(path.c_str());
+        // NOTE: SDL_mixer goes by the name's extension first, so a WAV file named .mp3 would be
+        // fed to the MP3 decoder; the system's player goes by the content, and so do we.
+        Mix_Music* music = isRiffWave(path.c_str())
+                               ? Mix_LoadMUSType_RW(SDL_RWFromFile(path.c_str(), "rb"), MUS_WAV, 1)
+                               : Mix_LoadMUS(path.c_str());
         if (music == nullptr) {
             error = mci::kInvalidFile;
             return nullptr;
