@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The renderer under Wine: its full-screen window "OrvelineVC" appears within 10 s and shows
+# moving coloured trails on black; a close message before any input is ignored; a second renderer
+# runs and takes over, the first ending with 0 as it loses the activation; a key press ends the
+# second with 0.
+source "$ORVELINE_SOURCE/tests/wine/lib.sh"
+renderer="$ORVELINE_DIST/Orveline.dll"
+[ -f "$renderer" ] || win_fail "no $renderer"
+
+SECONDS=0
+win_start renderer "$renderer"
+win_tool wait OrvelineVC 10000 || win_fail "no window titled OrvelineVC within 10 s"
+win_log "window after ${SECONDS} s"
+win_tool find OrvelineVC WindowsScreenSaverClass >/dev/null ||
+    win_fail "the window OrvelineVC is not of class WindowsScreenSaverClass"
+
+read -r width height <<<"$(win_tool screen)"
+rect=$(win_tool rect OrvelineVC)
+[ "$rect" = "0 0 $width $height" ] || win_fail "window rectangle '$rect', screen ${width}x${height}"
+win_wait_window OrvelineVC 5 || win_fail "Wine shows no X window titled OrvelineVC"
+read -r x y w h <<<"$(win_geometry OrvelineVC)"
+read -r sw sh <<<"$(win_screen_size)"
+[ "$x $y $w $h" = "0 0 $sw $sh" ] || win_fail "X window at $x,$y ${w}x$h on a ${sw}x$sh screen"
+
+# Let the trails build up, then look at the screen twice: coloured trails on black, and moving.
+sleep 3
+shot="$WIN_ARTIFACTS/renderer_window.png"
+win_screenshot "$shot"
+sleep 0.5
+win_screenshot "$WIN_ARTIFACTS/renderer_window_later.png"
+read -r black coloured <<<"$(win_picture_stats "$shot")"
+changed=$(compare -metric AE "$shot" "$WIN_ARTIFACTS/renderer_window_later.png" null: 2>&1 |
+    awk '{printf "%d", $1}')
+win_log "screenshot: ${black}% black, $coloured coloured pixels, $changed changed later ($shot)"
+[ "$black" -ge 5 ] || win_fail "no black background left (${black}% black)"
+[ "$coloured" -ge $((w * h / 50)) ] || win_fail "too few coloured trails ($coloured pixels)"
+[ "$changed" -ge $((w * h / 50)) ] || win_fail "the picture does not move ($changed)"
+
+# A close message from another program before any input is ignored.
+win_tool post OrvelineVC 0x0010 || win_fail "cannot post WM_CLOSE"
+sleep 1
+win_tool find OrvelineVC >/dev/null || win_fail "WM_CLOSE before any input closed the renderer"
+
+# The window is renamed while it is created, so a second renderer finds no "Screensaver" and runs;
+# the first one loses the activation to it, which ends the first with 0.
+win_start second "$renderer"
+win_wait_exit renderer 10 || win_fail "the first renderer went on after losing the activation"
+[ "$WIN_EXIT" -eq 0 ] || win_fail "exit code $WIN_EXIT after losing the activation"
+sleep 1
+win_wait_exit second 0 && win_fail "the second renderer ended (exit $WIN_EXIT)"
+win_tool find OrvelineVC >/dev/null || win_fail "the second renderer shows no window OrvelineVC"
+
+win_key space OrvelineVC
+win_wait_exit second 10 || win_fail "the renderer did not end within 10 s of a key press"
+[ "$WIN_EXIT" -eq 0 ] || win_fail "exit code $WIN_EXIT after a key press"
+win_tool wait-gone OrvelineVC 2000 || win_fail "the window OrvelineVC outlived the renderer"
+win_log "passed in ${SECONDS} s"

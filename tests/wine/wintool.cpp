@@ -1,0 +1,208 @@
+// wintool: a small Windows console program that the end-to-end tests run under Wine to see the
+// Windows side of things: windows looked up by title through FindWindowA (the same lookup the
+// launcher uses), their rectangles, messages posted to them, a stand-in window of any class, the
+// ANSI code page and the resources of a program file.
+//
+//   wintool find <title> [class]          print the handle; exit 1 when there is none
+//   wintool wait <title> <ms> [class]     wait until the window exists; exit 1 on timeout
+//   wintool wait-gone <title> <ms>        wait until no such window exists; exit 1 on timeout
+//   wintool rect <title>                  print "left top right bottom" of the window
+//   wintool screen                        print the primary screen's width and height
+//   wintool foreground                    print the title of the foreground window
+//   wintool post <title> <msg> [wp] [lp]  PostMessageA a message (numbers, decimal or 0x hex)
+//   wintool make-window <class> <title> [ms]
+//                                         create a visible top-level window, print "ready",
+//                                         and run until it is closed or ms have passed; prints
+//                                         "foreground" each time it comes to the foreground
+//   wintool acp                           print GetACP()
+//   wintool resources <file>              print the icon group and string table of a program
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+long parseNumber(const char* text) {
+    return std::strtol(text, nullptr, 0);
+}
+
+HWND findByTitle(const char* title, const char* className = nullptr) {
+    return FindWindowA(className, title);
+}
+
+// Waits for a condition on FindWindowA's result, polling every 50 ms.
+bool waitFor(const char* title, const char* className, long timeoutMs, bool wantPresent) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const bool present = findByTitle(title, className) != nullptr;
+        if (present == wantPresent) return true;
+        if (static_cast<long>(GetTickCount() - start) >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+int cmdRect(const char* title) {
+    HWND window = findByTitle(title);
+    RECT r;
+    if (!window || !GetWindowRect(window, &r)) return 1;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int cmdForeground() {
+    HWND window = GetForegroundWindow();
+    if (!window) return 1;
+    char title[256] = {};
+    GetWindowTextA(window, title, sizeof title);
+    std::printf("%s\n", title);
+    return 0;
+}
+
+LRESULT CALLBACK standInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                std::printf("foreground\n");
+                std::fflush(stdout);
+            }
+            break;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int cmdMakeWindow(const char* className, const char* title, long timeoutMs) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = standInProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = className;
+    if (!RegisterClassA(&wc)) return 2;
+    HWND window = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                                  320, 200, nullptr, nullptr, instance, nullptr);
+    if (!window) return 2;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(timeoutMs), nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
+            DestroyWindow(window);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    KillTimer(nullptr, timer);
+    return 0;
+}
+
+// The icon group directory as stored in a resource (packed, 14 bytes per entry).
+#pragma pack(push, 2)
+struct IconGroupHeader {
+    WORD reserved;
+    WORD type;
+    WORD count;
+};
+struct IconGroupEntry {
+    BYTE width;
+    BYTE height;
+    BYTE colorCount;
+    BYTE reserved;
+    WORD planes;
+    WORD bitCount;
+    DWORD bytesInRes;
+    WORD id;
+};
+#pragma pack(pop)
+
+BOOL CALLBACK countIconGroup(HMODULE, LPCSTR, LPSTR, LONG_PTR counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
+int cmdResources(const char* file) {
+    HMODULE module = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) {
+        std::printf("cannot load %s\n", file);
+        return 1;
+    }
+    int groups = 0;
+    EnumResourceNamesA(module, RT_GROUP_ICON, countIconGroup, reinterpret_cast<LONG_PTR>(&groups));
+    std::printf("icon-groups %d\n", groups);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(7002), RT_GROUP_ICON);
+    if (info) {
+        const auto* header =
+            static_cast<const IconGroupHeader*>(LockResource(LoadResource(module, info)));
+        const auto* entries = reinterpret_cast<const IconGroupEntry*>(header + 1);
+        std::printf("icon-group 7002 images %u\n", header->count);
+        for (unsigned i = 0; i < header->count; ++i) {
+            std::printf("icon %ux%u colours %u bits %u\n", entries[i].width, entries[i].height,
+                        entries[i].colorCount, entries[i].bitCount);
+        }
+    } else {
+        std::printf("icon-group 7002 missing\n");
+    }
+    char text[256] = {};
+    const int length = LoadStringA(module, 1, text, sizeof text);
+    std::printf("string 1 %s\n", length > 0 ? text : "(missing)");
+    FreeLibrary(module);
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: wintool find|wait|wait-gone|rect|screen|foreground|post|"
+                 "make-window|acp|resources ...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    const std::string command = argv[1];
+    if (command == "find" && argc >= 3) {
+        HWND window = findByTitle(argv[2], argc >= 4 ? argv[3] : nullptr);
+        if (!window) return 1;
+        std::printf("%p\n", static_cast<void*>(window));
+        return 0;
+    }
+    if (command == "wait" && argc >= 4) {
+        return waitFor(argv[2], argc >= 5 ? argv[4] : nullptr, parseNumber(argv[3]), true) ? 0 : 1;
+    }
+    if (command == "wait-gone" && argc >= 4) {
+        return waitFor(argv[2], nullptr, parseNumber(argv[3]), false) ? 0 : 1;
+    }
+    if (command == "rect" && argc >= 3) return cmdRect(argv[2]);
+    if (command == "screen") {
+        std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        return 0;
+    }
+    if (command == "foreground") return cmdForeground();
+    if (command == "post" && argc >= 4) {
+        HWND window = findByTitle(argv[2]);
+        if (!window) return 1;
+        const WPARAM wParam = argc >= 5 ? static_cast<WPARAM>(parseNumber(argv[4])) : 0;
+        const LPARAM lParam = argc >= 6 ? static_cast<LPARAM>(parseNumber(argv[5])) : 0;
+        return PostMessageA(window, static_cast<UINT>(parseNumber(argv[3])), wParam, lParam) ? 0
+                                                                                             : 1;
+    }
+    if (command == "make-window" && argc >= 4) {
+        return cmdMakeWindow(argv[2], argv[3], argc >= 5 ? parseNumber(argv[4]) : 60000);
+    }
+    if (command == "acp") {
+        std::printf("%u\n", GetACP());
+        return 0;
+    }
+    if (command == "resources" && argc >= 3) return cmdResources(argv[2]);
+    return usage();
+}
