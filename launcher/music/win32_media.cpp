@@ -1,7 +1,8 @@
 // Windows media services: winmm's media control interface, its error texts, the system sound
 // player and the waveform output count, passed through unchanged.
-#include <mmsystem.h>
 #include <windows.h>
+// mmsystem.h needs windows.h first.
+#include <mmsystem.h>
 
 #include "media_interface.h"
 
