@@ -1,5 +1,6 @@
 #include "wind_field.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orveline {
@@ -26,9 +27,14 @@ const GLfloat kBlack[3] = {0.0f, 0.0f, 0.0f};
 
 }  // namespace
 
+// Counts below zero make empty arrays rather than a failed allocation.
+static std::size_t countOf(int value) {
+    return value > 0 ? static_cast<std::size_t>(value) : 0;
+}
+
 WindField::WindField(const RendererSettings& settings, RandomGenerator& random)
-    : emitters_(static_cast<std::size_t>(settings.emitterCount)),
-      particles_(static_cast<std::size_t>(settings.particleCount)),
+    : emitters_(countOf(settings.emitterCount)),
+      particles_(countOf(settings.particleCount)),
       withLinks_(settings.geometry == GEOMETRY_LINES) {
     for (Emitter& e : emitters_) {
         e.x = static_cast<float>(random.next()) * kSpread - 30.0f;
@@ -42,8 +48,11 @@ WindField::WindField(const RendererSettings& settings, RandomGenerator& random)
     if (withLinks_) {
         links_.assign(particles_.size(), ParticleLink{-1, -1});
         lastParticle_.resize(emitters_.size());
+        // The identity; more emitters than particles would point past the ring, so they share
+        // slots instead.
         for (std::size_t i = 0; i < lastParticle_.size(); ++i)
-            lastParticle_[i] = static_cast<std::int32_t>(i);
+            lastParticle_[i] =
+                static_cast<std::int32_t>(i % std::max<std::size_t>(1, particles_.size()));
     }
     const float w = static_cast<float>(settings.windSpeed) * static_cast<float>(settings.windSpeed);
     for (int k = 0; k < 9; ++k) {
@@ -84,6 +93,7 @@ void WindField::simulate(const RendererSettings& settings, DerivedValues& derive
             e.y = static_cast<float>(random.next()) * kSpread - 30.0f;
             e.z = -15.0f;
         }
+        if (count == 0) continue;  // nothing to emit into
         const std::int32_t n = nextParticle_;
         Particle& p = particles_[static_cast<std::size_t>(n)];
         p.x = e.x;

@@ -55,7 +55,7 @@ struct WidthRange {
 };
 
 struct DrawOptions {
-    DrawPath path = DrawPath::PerParticle;
+    DrawPath path = DrawPath::Batched;
     WidthRange lineWidths;
 };
 
@@ -82,6 +82,13 @@ class WindField {
     const float* coef() const { return coef_; }
     const float* angle() const { return angle_; }
     const float* angleSpeed() const { return angleSpeed_; }
+
+    // Write access to the state that the flow may leave anywhere (diagnostics and tests); the
+    // links stay private, their invariants belong to simulate.
+    std::vector<Emitter>& emitters() { return emitters_; }
+    std::vector<Particle>& particles() { return particles_; }
+    float* angle() { return angle_; }
+    float* angleSpeed() { return angleSpeed_; }
 
     // The largest angle that is not wrapped, in single precision.
     static constexpr float kAngleLimit = 6.2831855f;
