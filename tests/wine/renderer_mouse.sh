@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Mouse movement ends the renderer with 0: the first move may only set the reference, a later one
+# of more than 4 pixels closes it.
+source "$ORVELINE_SOURCE/tests/wine/lib.sh"
+renderer="$ORVELINE_DIST/Orveline.dll"
+[ -f "$renderer" ] || win_fail "no $renderer"
+
+xdotool mousemove 400 300
+win_start renderer "$renderer"
+win_tool wait OrvelineVC 10000 || win_fail "no window titled OrvelineVC within 10 s"
+sleep 1
+win_wait_exit renderer 0 && win_fail "the renderer ended before any input (exit $WIN_EXIT)"
+for step in 1 2 3; do
+    xdotool mousemove_relative -- 40 30
+    win_wait_exit renderer 2 && break
+done
+[ -n "$WIN_EXIT" ] || win_fail "the renderer went on after three mouse moves"
+[ "$WIN_EXIT" -eq 0 ] || win_fail "exit code $WIN_EXIT after mouse moves"
+win_log "ended after $step moves"
