@@ -116,7 +116,7 @@ win_screenshot() {  # win_screenshot <file.png> [title]
 win_focus() {  # give the X input focus to the window titled $1
     local id
     id=$(win_xid "$1")
-    [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null
+    [ -n "$id" ] && timeout 5 xdotool windowfocus --sync "$id" 2>/dev/null
     return 0
 }
 
