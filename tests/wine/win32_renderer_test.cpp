@@ -51,8 +51,8 @@ TEST(RendererWindowMessages, EachMessageReachesTheStagesAsItsKind) {
         {WM_PAINT, 0, MessageKind::Other, false, SystemCommand::Other},
     };
     for (const MessageCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "message 0x" << std::hex << c.message << " wParam 0x"
-                                        << c.wParam);
+        SCOPED_TRACE(testing::Message()
+                     << "message 0x" << std::hex << c.message << " wParam 0x" << c.wParam);
         const NativeMessage native{nullptr, c.message, c.wParam, 0};
         const WindowMessage m = translateMessage(native);
         EXPECT_EQ(m.kind, c.kind);
@@ -78,8 +78,8 @@ class TestWindow {
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "OrvelineWglTest";
         RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, wc.lpszClassName, "wgl test", WS_POPUP, 0, 0, 64, 48,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+        window_ = CreateWindowExA(0, wc.lpszClassName, "wgl test", WS_POPUP, 0, 0, 64, 48, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
     }
     ~TestWindow() {
         if (window_) DestroyWindow(window_);
