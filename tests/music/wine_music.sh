@@ -11,15 +11,18 @@ cat >"$work/.asoundrc" <<ASOUND
 pcm.!default { type file  slave.pcm "null"  file "$work/wine_audio.raw"  format "raw" }
 ASOUND
 
-# A short tone as WAV, and as MP3 through the encoder.
-python3 - "$work/tone.wav" <<'PY'
-import math, struct, sys, wave
-with wave.open(sys.argv[1], "wb") as w:
-    w.setnchannels(2); w.setsampwidth(2); w.setframerate(44100)
-    w.writeframes(b"".join(struct.pack("<hh", v, v) for v in
-                  (int(8000 * math.sin(2 * math.pi * 440 * i / 44100)) for i in range(13230))))
-PY
-lame --quiet -b 128 "$work/tone.wav" "$work/tone.mp3"
+# 0.3 s of noise as WAV, and as MP3 through the encoder.
+le() { local v=$1 n=$2 i; for ((i = 0; i < n; i++)); do printf '\\x%02x' $(((v >> (8 * i)) & 255)); done; }
+bytes=52920
+head -c $bytes /dev/urandom >"$work/noise.raw"
+{
+    printf 'RIFF'; printf "$(le $((36 + bytes)) 4)"; printf 'WAVEfmt '
+    printf "$(le 16 4)$(le 1 2)$(le 2 2)$(le 44100 4)$(le 176400 4)$(le 4 2)$(le 16 2)"
+    printf 'data'; printf "$(le $bytes 4)"
+    cat "$work/noise.raw"
+} >"$work/tone.wav"
+lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 \
+    "$work/noise.raw" "$work/tone.mp3"
 
 winpath() { echo "Z:${1//\//\\}"; }
 export ORVELINE_TEST_MP3=$(winpath "$work/tone.mp3") ORVELINE_TEST_WAV=$(winpath "$work/tone.wav")
