@@ -5,6 +5,7 @@
 // "seek" are not supported; a music file's "position" and "length" are not reported.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <sys/stat.h>
 
 #include <condition_variable>
 #include <cstdio>
@@ -248,7 +249,14 @@ class SdlMusicFile : public MusicFile {
     Mix_Music* music_;
 };
 
+// Only plain files are opened: a FIFO would block the opening thread, a device never ends.
+bool isPlainFile(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool isRiffWave(const char* path) {
+    if (!isPlainFile(path)) return false;
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return false;
     char header[12] = {};
@@ -274,7 +282,7 @@ class SdlMediaBackend : public MediaBackend {
 
     std::unique_ptr<MusicFile> openMusicFile(const std::string& path,
                                              std::uint32_t& error) override {
-        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::FILE* file = isPlainFile(path.c_str()) ? std::fopen(path.c_str(), "rb") : nullptr;
         if (file == nullptr) {
             error = mci::kFileNotFound;
             return nullptr;

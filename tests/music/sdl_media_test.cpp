@@ -2,6 +2,7 @@
 // to a file, in real time, so these tests need no sound card. Clips are short.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -194,12 +195,14 @@ TEST_F(RealAudio, BadMusicFilesPlayNothingAndNothingBreaks) {
         const char* file;
         std::int32_t openCode;
     };
+    ASSERT_EQ(mkfifo((dir / "fifo.mp3").c_str(), 0600), 0);
     const Case cases[] = {{"missing.mp3", 275}, {"empty.mp3", 296}, {"text.mp3", -1},
-                          {"cut.mp3", -1},      {"text.wav", 296},  {"", 275}};
+                          {"cut.mp3", -1},      {"text.wav", 296},  {"", 275},
+                          {"fifo.mp3", 275},    {"/dev/zero", 275}};
     for (const Case& c : cases) {
         auto media = createSystemMedia();
         LauncherState state;
-        state.BgmFile = c.file[0] ? (dir / c.file).string() : "";
+        state.BgmFile = c.file[0] ? (dir / c.file).string() : "";  // "/dev/zero" stays itself
         Veyra_BGM bgm(*media, state);
         std::string reply;
         const std::int32_t code =
