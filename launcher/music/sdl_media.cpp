@@ -59,9 +59,14 @@ class SdlAudio {
         return start() ? 1 : 0;
     }
 
+    // The CD heard from now on; release(cd) ends it if it is still that one.
     void setCd(SdlCdDrive* cd) {
         std::lock_guard<std::mutex> lock(cdMutex_);
         cd_ = cd;
+    }
+    void releaseCd(SdlCdDrive* cd) {
+        std::lock_guard<std::mutex> lock(cdMutex_);
+        if (cd_ == cd) cd_ = nullptr;
     }
 
     const void* playingMusic = nullptr;  // the music file that owns SDL_mixer's music
@@ -93,7 +98,7 @@ class SdlCdDrive : public CdDrive {
         : audio_(audio), disc_(std::move(disc)), reader_([this] { readLoop(); }) {}
 
     ~SdlCdDrive() override {
-        audio_.setCd(nullptr);
+        audio_.releaseCd(this);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             quit_ = true;
