@@ -17,8 +17,8 @@ public:
     explicit QtCommandButton(QWidget* parent = nullptr);
 
     Command& Control() { return control_; }
-    // The retained face, for pictures of it.
-    const QImage& FaceImage() const { return face_; }
+    // Stops the pointer-leave poll, so that a still picture keeps a hover state.
+    void StopPointerPoll() { mouseTimer_.stop(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -206,6 +206,14 @@ LRESULT Win32CommandButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETDLGCODE:
             return 0;
+        case WM_NCDESTROY: {
+            // Destroyed with its parent: nothing is left to destroy later.
+            HWND window = window_;
+            KillTimer(window, kMouseTimer);
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
         default:
             return DefWindowProcA(window_, message, wParam, lParam);
     }

@@ -340,10 +340,10 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
     RECT heading = PixelRect(kHeading);
     DrawTextA(target, kHeadingText, -1, &heading, DT_CENTER | DT_TOP | DT_NOPREFIX);
     RECT repeatCaption = PixelRect(kRepeatCaption);
-    DrawTextA(target, kRepeatCaptionText, -1, &repeatCaption, DT_LEFT | DT_TOP | DT_NOPREFIX);
+    DrawTextA(target, kRepeatCaptionText, -1, &repeatCaption, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
     for (int i = 0; i < 3; ++i) {
         RECT label = PixelRect(kOptionLabel[i]);
-        DrawTextA(target, kOptionText[i], -1, &label, DT_LEFT | DT_TOP | DT_NOPREFIX);
+        DrawTextA(target, kOptionText[i], -1, &label, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
         const RECT mark = PixelRect(kOptionMark[i]);
         DrawMark(target, mark.left, mark.top, marks_[static_cast<std::size_t>(i)]);
     }
