@@ -89,7 +89,7 @@ void Scene::setupStyle(const GlApi& gl) {
     }
 }
 
-void Scene::renderFrame(const GlApi& gl) {
+void Scene::renderFrame(const GlApi& gl, SimulationProbe* probe) {
     gl.LoadIdentity();
     if (settings.blur == 0) {
         gl.Clear(gl::COLOR_BUFFER_BIT);
@@ -104,7 +104,16 @@ void Scene::renderFrame(const GlApi& gl) {
         gl.End();
         gl.BlendFunc(settings.geometry == GEOMETRY_LIGHTS ? gl::ONE : gl::SRC_ALPHA, gl::ONE);
     }
-    for (WindField& field : fields_) field.update(settings, derived, random, gl, drawOptions);
+    for (WindField& field : fields_) {
+        if (probe == nullptr) {
+            field.update(settings, derived, random, gl, drawOptions);
+            continue;
+        }
+        probe->simulationStarted();
+        field.simulate(settings, derived, random);
+        probe->simulationFinished();
+        field.draw(settings, derived, gl, drawOptions);
+    }
     gl.Flush();
 }
 

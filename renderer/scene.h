@@ -27,6 +27,16 @@ class FramePresenter {
     ~FramePresenter() = default;
 };
 
+// Told around each wind field's simulation step, so a benchmark can time it apart from drawing.
+class SimulationProbe {
+  public:
+    virtual void simulationStarted() = 0;
+    virtual void simulationFinished() = 0;
+
+  protected:
+    ~SimulationProbe() = default;
+};
+
 // The light sprite's 64 x 64 one-byte image: bright in the centre, 0 from 32 texels out.
 constexpr int kLightTextureSize = 64;
 void makeLightTexture(unsigned char (&image)[kLightTextureSize * kLightTextureSize]);
@@ -55,7 +65,7 @@ class Scene {
     // One frame: dim or clear, update every field, glFlush, then present.
     void drawFrame(const GlApi& gl, FramePresenter& presenter);
     // drawFrame without the present, for a caller that reads the back buffer first.
-    void renderFrame(const GlApi& gl);
+    void renderFrame(const GlApi& gl, SimulationProbe* probe = nullptr);
 
     // Destroys the wind fields and releases their array.
     void release();

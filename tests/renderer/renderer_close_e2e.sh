@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Ways the renderer ends: SIGTERM and SIGINT (a screen-saver daemon's stop), a mouse button, a
+# pointer move beyond 4 pixels after the first move; always with exit code 0 and no window left.
+set -u
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_ensure_display
+renderer="$ORVELINE_DIST/Orveline.dll"
+
+start() {
+  e2e_spawn "$renderer"
+  pid=$E2E_LAST_PID
+  e2e_wait_window OrvelineVC 2 >/dev/null || e2e_fail "$1: no window within 2 s"
+  sleep 0.3
+}
+
+expect_clean_end() {  # <what>
+  e2e_wait_exit "$pid" 1 || e2e_fail "$1: still running after 1 s"
+  [ "$E2E_RC" = 0 ] || e2e_fail "$1: exit code $E2E_RC"
+  e2e_window_gone OrvelineVC || e2e_fail "$1: window left behind"
+  e2e_note "$1: exit 0"
+}
+
+for signal in TERM INT; do
+  start "SIG$signal"
+  kill -s "$signal" "$pid"
+  expect_clean_end "SIG$signal"
+done
+
+start "mouse button"
+xdotool click 3
+expect_clean_end "mouse button"
+
+start "large move"
+xdotool mousemove_relative 2 0
+sleep 0.2
+e2e_running "$pid" || e2e_fail "the first pointer move ended the renderer"
+xdotool mousemove_relative 5 0
+expect_clean_end "5-pixel move after the first"
