@@ -26,5 +26,6 @@ echo "$report"
 expected="icon-groups 1
 icon-group 7002 images 1
 icon 32x32 colours 16 bits 4
+icon 7002 loads yes
 string 1 Tidewake (OpenGL)"
 [ "$report" = "$expected" ] || win_fail "resources differ from what is expected"

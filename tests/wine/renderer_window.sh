@@ -11,9 +11,6 @@ SECONDS=0
 win_start renderer "$renderer"
 win_tool wait OrvelineVC 10000 || win_fail "no window titled OrvelineVC within 10 s"
 win_log "window after ${SECONDS} s"
-win_tool find OrvelineVC WindowsScreenSaverClass >/dev/null ||
-    win_fail "the window OrvelineVC is not of class WindowsScreenSaverClass"
-
 read -r width height <<<"$(win_tool screen)"
 rect=$(win_tool rect OrvelineVC)
 [ "$rect" = "0 0 $width $height" ] || win_fail "window rectangle '$rect', screen ${width}x${height}"
@@ -35,6 +32,18 @@ win_log "screenshot: ${black}% black, $coloured coloured pixels, $changed change
 [ "$black" -ge 5 ] || win_fail "no black background left (${black}% black)"
 [ "$coloured" -ge $((w * h / 50)) ] || win_fail "too few coloured trails ($coloured pixels)"
 [ "$changed" -ge $((w * h / 50)) ] || win_fail "the picture does not move ($changed)"
+
+# Once shown: the window and its class as created.
+info=$(win_tool info OrvelineVC)
+echo "$info"
+grep -qx 'class WindowsScreenSaverClass' <<<"$info" || win_fail "wrong window class"
+style=$(awk '$1 == "style" {print $2}' <<<"$info")
+exstyle=$(awk '$1 == "exstyle" {print $2}' <<<"$info")
+classstyle=$(awk '$1 == "class-style" {print $2}' <<<"$info")
+# WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, CS_VREDRAW | CS_HREDRAW | CS_OWNDC
+(((style & 0x90000000) == 0x90000000)) || win_fail "not a visible pop-up window ($style)"
+(((exstyle & 0x8) != 0)) || win_fail "not top-most ($exstyle)"
+(((classstyle & 0x23) == 0x23)) || win_fail "class style $classstyle"
 
 # A close message from another program before any input is ignored.
 win_tool post OrvelineVC 0x0010 || win_fail "cannot post WM_CLOSE"

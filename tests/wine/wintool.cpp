@@ -7,6 +7,8 @@
 //   wintool wait <title> <ms> [class]     wait until the window exists; exit 1 on timeout
 //   wintool wait-gone <title> <ms>        wait until no such window exists; exit 1 on timeout
 //   wintool rect <title>                  print "left top right bottom" of the window
+//   wintool info <title>                  print the window's class and styles (Wine keeps a class's
+//                                         icon and cursor in its own process: not readable here)
 //   wintool screen                        print the primary screen's width and height
 //   wintool foreground                    print the title of the foreground window
 //   wintool post <title> <msg> [wp] [lp]  PostMessageA a message (numbers, decimal or 0x hex)
@@ -49,6 +51,20 @@ int cmdRect(const char* title) {
     RECT r;
     if (!window || !GetWindowRect(window, &r)) return 1;
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int cmdInfo(const char* title) {
+    HWND window = findByTitle(title);
+    if (!window) return 1;
+    char className[256] = {};
+    GetClassNameA(window, className, sizeof className);
+    std::printf("class %s\n", className);
+    std::printf("style 0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
+    std::printf("exstyle 0x%08lx\n",
+                static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+    std::printf("class-style 0x%08lx\n",
+                static_cast<unsigned long>(GetClassLongA(window, GCL_STYLE)));
     return 0;
 }
 
@@ -151,6 +167,8 @@ int cmdResources(const char* file) {
     } else {
         std::printf("icon-group 7002 missing\n");
     }
+    std::printf("icon 7002 loads %s\n",
+                LoadIconA(module, MAKEINTRESOURCEA(7002)) != nullptr ? "yes" : "no");
     char text[256] = {};
     const int length = LoadStringA(module, 1, text, sizeof text);
     std::printf("string 1 %s\n", length > 0 ? text : "(missing)");
@@ -160,7 +178,7 @@ int cmdResources(const char* file) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: wintool find|wait|wait-gone|rect|screen|foreground|post|"
+                 "usage: wintool find|wait|wait-gone|rect|info|screen|foreground|post|"
                  "make-window|acp|resources ...\n");
     return 2;
 }
@@ -183,6 +201,7 @@ int main(int argc, char** argv) {
         return waitFor(argv[2], nullptr, parseNumber(argv[3]), false) ? 0 : 1;
     }
     if (command == "rect" && argc >= 3) return cmdRect(argv[2]);
+    if (command == "info" && argc >= 3) return cmdInfo(argv[2]);
     if (command == "screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         return 0;
