@@ -6,7 +6,11 @@ namespace orveline {
 std::vector<PixelFormatDescription> describePixelFormats(HDC dc) {
     std::vector<PixelFormatDescription> formats;
     PIXELFORMATDESCRIPTOR pfd;
-    for (int index = 1; DescribePixelFormat(dc, index, sizeof pfd, &pfd) != 0; ++index) {
+    // Each call answers the number of formats too; it bounds the walk should a driver never fail.
+    int count = 1;
+    for (int index = 1; index <= count; ++index) {
+        count = DescribePixelFormat(dc, index, sizeof pfd, &pfd);
+        if (count == 0) break;
         PixelFormatDescription format;
         format.supportOpenGL = (pfd.dwFlags & PFD_SUPPORT_OPENGL) != 0;
         format.drawToWindow = (pfd.dwFlags & PFD_DRAW_TO_WINDOW) != 0;
