@@ -1,0 +1,110 @@
+#include "veyra_s.h"
+
+#include <utility>
+
+#include "veyra_b.h"
+
+namespace orveline {
+
+namespace {
+
+// Resume-next: a step that fails is skipped and the next one runs, with nothing reported.
+template <typename Step>
+void resumeNext(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+std::string upperCased(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+constexpr int kShowNormal = 1;
+
+}  // namespace
+
+std::string MusicFileType(const std::string& bgmFile) {
+    return upperCased(bgmFile.size() > 3 ? bgmFile.substr(bgmFile.size() - 3) : bgmFile);
+}
+
+Veyra_S::Veyra_S(LauncherPlatform& platform, LauncherState& state, RunMusic& music, Clock now)
+    : platform_(platform), state_(state), music_(music), now_(std::move(now)) {
+    window_ = platform_.createHiddenWindow(kRunFormTitle, [this] { Form_QueryUnload(); });
+    Timer1_ = platform_.createTimer(1000, [this] { Timer1_Timer(); });
+    Timer2_ = platform_.createTimer(200, [this] { Timer2_Timer(); });
+    Timer3_ = platform_.createTimer(50, [this] { Timer3_Timer(); });
+}
+
+void Veyra_S::Load() {
+    loadedAt_ = now_();
+    Timer3_->setEnabled(true);
+    Form_Load();
+}
+
+void Veyra_S::Form_Load() {
+    resumeNext([&] { RendererPath = orveline::RendererPath(platform_); });
+    // Whether it started is kept only to skip the watch's wait for a window that cannot come.
+    resumeNext([&] { rendererStarted_ = platform_.startProgram(RendererPath, kShowNormal); });
+    if (state_.BgmKind == 1) {
+        resumeNext([&] { music_.OpenCD(); });
+        resumeNext([&] { Timer2_->setEnabled(true); });
+    }
+    if (state_.BgmKind == 2) {
+        const std::string type = MusicFileType(state_.BgmFile);
+        if (type == "WAV") resumeNext([&] { music_.PlayWAV(); });
+        if (type == "MP3") {
+            resumeNext([&] { music_.PlayMP3(); });
+            resumeNext([&] { Timer1_->setEnabled(true); });
+        }
+    }
+}
+
+void Veyra_S::Timer1_Timer() {
+    music_.CheckMP3();
+}
+
+void Veyra_S::Timer2_Timer() {
+    music_.CheckCD();
+    Timer2_->setEnabled(music_.CdReady());
+}
+
+void Veyra_S::Timer3_Timer() {
+    if (platform_.windowExists(kRendererWindowTitle)) {
+        rendererSeen_ = true;
+        return;
+    }
+    // The first ticks usually come before a renderer that did start has made its window; ending
+    // then would leave it running without music.
+    if (rendererStarted_ && !rendererSeen_ && now_() - loadedAt_ < kRendererStartGrace) return;
+    Timer3_->setEnabled(false);
+    Form_QueryUnload();
+}
+
+void Veyra_S::Form_QueryUnload() {
+    resumeNext([&] {
+        if (Timer2_->enabled()) {
+            Timer2_->setEnabled(false);
+            music_.StopCD();
+        }
+    });
+    resumeNext([&] {
+        if (state_.BgmKind != 2) return;
+        const std::string type = MusicFileType(state_.BgmFile);
+        if (type == "WAV") music_.StopWAV();
+        if (type == "MP3") music_.StopMP3();
+    });
+    resumeNext([&] {
+        // Shown outright: passing the hide call's count back would hide the cursor once more
+        // when that count was 0.
+        if (ModeLetter(platform_.commandLine()) == "S")
+            state_.CursorCount = platform_.showCursor(1);
+    });
+    platform_.endProcess();
+}
+
+}  // namespace orveline
