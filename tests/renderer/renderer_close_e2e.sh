@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Ways the renderer ends: SIGTERM and SIGINT (a screen-saver daemon's stop), a mouse button, a
-# pointer move beyond 4 pixels after the first move; always with exit code 0 and no window left.
+# pointer move beyond 4 pixels after the first move, the focus taken by another window; always
+# with exit code 0 and no window left.
 set -u
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_ensure_display
@@ -36,3 +37,9 @@ sleep 0.2
 e2e_running "$pid" || e2e_fail "the first pointer move ended the renderer"
 xdotool mousemove_relative 5 0
 expect_clean_end "5-pixel move after the first"
+
+e2e_spawn xmessage -title Other -geometry +10+10 "other" 2>/dev/null
+other=$(e2e_wait_window Other 3) || e2e_fail "could not open another window"
+start "focus taken"
+xdotool windowfocus "$other"
+expect_clean_end "focus taken by another window"
