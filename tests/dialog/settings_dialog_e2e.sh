@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The settings dialog end to end: "Orveline.scr /c" opens "<Orveline>"; clicks on the file
+# option and on the save button write the file kind with the code-page-932 key; the cancel
+# button leaves the file as it was; a settings file that cannot be written keeps the dialog open
+# with a message. Pictures of the dialog are checked at chosen pixels and kept as artifacts.
+#   settings_dialog_e2e.sh <linux|win32>
+set -u
+platform=$1
+here=$(cd "$(dirname "$0")" && pwd)
+probe="$ORVELINE_SOURCE/tests/button/pixel_probe.py"
+artifacts="$ORVELINE_BUILD/test-artifacts/dialog"
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+app="$work/app"
+mkdir -p "$app"
+cp "$ORVELINE_DIST/Orveline.scr" "$app/"
+# The launcher only needs the renderer to be there.
+if [ -f "$ORVELINE_DIST/Orveline.dll" ]; then cp "$ORVELINE_DIST/Orveline.dll" "$app/"; else : >"$app/Orveline.dll"; fi
+
+if [ "$platform" = win32 ]; then
+    source "$ORVELINE_SOURCE/tests/wine/lib.sh"
+    settings="$app/Orveline.ini"
+    trap 'win_cleanup; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+else
+    export XDG_CONFIG_HOME="$work/config"
+    settings="$XDG_CONFIG_HOME/orveline/Orveline.ini"
+    mkdir -p "$(dirname "$settings")"
+    dialog_pid=""
+    trap '[ -n "$dialog_pid" ] && kill $dialog_pid 2>/dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+fi
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Finds the visible window with exactly this title within the given seconds.
+find_window() {
+    local i id
+    for ((i = 0; i < $2 * 10; i++)); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+start_dialog() {
+    if [ "$platform" = win32 ]; then
+        win_start dialog "$app/Orveline.scr" /c
+    else
+        "$app/Orveline.scr" /c >>"$artifacts/dialog-$platform.out" 2>&1 &
+        dialog_pid=$!
+    fi
+    window=$(find_window '<Orveline>' 30) || fail "no window <Orveline> after /c"
+    sleep 1  # zoom, first paint
+    read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF}
+        /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+}
+
+wait_exit() {
+    if [ "$platform" = win32 ]; then
+        win_wait_exit dialog 20 || fail "the launcher did not end after the dialog closed"
+    else
+        local i
+        for ((i = 0; i < 200; i++)); do
+            kill -0 "$dialog_pid" 2>/dev/null || { wait "$dialog_pid"; dialog_pid=""; return 0; }
+            sleep 0.1
+        done
+        fail "the launcher did not end after the dialog closed"
+    fi
+}
+
+# A left click at a pixel of the dialog's client area.
+click_at() {
+    xdotool mousemove --sync $((wx + $1)) $((wy + $2))
+    sleep 0.3
+    xdotool click 1
+    sleep 0.4
+}
+
+check_picture() {  # check_picture <name> <probe file>
+    local picture="$artifacts/$1-$platform.png"
+    import -window "$window" "$picture" || fail "no screenshot of the dialog"
+    python3 "$probe" "$picture" "$here/$2" || fail "the dialog differs at the pixels above: $picture"
+}
+
+write_settings() {  # kind, repeat: a settings file in the system's bytes
+    python3 - "$settings" "$1" "$2" <<'PY'
+import sys
+path, kind, repeat = sys.argv[1], sys.argv[2], sys.argv[3]
+keys = [b"BGM\x8b\xe6\x95\xaa", b"BGM\xd8\xcb\xdf\xb0\xc4", b"BGM\xcc\xa7\xb2\xd9"]
+with open(path, "wb") as f:
+    f.write(b"[Section]\r\n" + keys[0] + b"=" + kind.encode() + b"\r\n" + keys[1] + b"=" +
+            repeat.encode() + b"\r\n" + keys[2] + b"=\r\n")
+PY
+}
+
+show_settings() { echo "settings file $settings:" >&2; od -c "$settings" >&2; }
+
+# Button and option places, in client pixels (15 twips to the pixel).
+file_option_label=(68 118)
+save_button=(356 212)
+cancel_button=(430 212)
+
+# 1. Choose the file option and save.
+write_settings 0 7
+start_dialog
+check_picture dialog-loaded loaded.probes
+click_at "${file_option_label[@]}"
+check_picture dialog-file-option file_option.probes
+click_at "${save_button[@]}"
+wait_exit
+python3 - "$settings" <<'PY' || fail "the settings file does not hold BGM区分=2 with its code-page-932 key"
+import sys
+data = open(sys.argv[1], "rb").read()
+sys.exit(0 if b"BGM\x8b\xe6\x95\xaa=2" in data and b"BGM\xd8\xcb\xdf\xb0\xc4=7" in data else 1)
+PY
+
+# 2. Cancel after a change: the file stays as it was.
+write_settings 1 3
+cp "$settings" "$work/before.ini"
+start_dialog
+click_at "${file_option_label[@]}"
+click_at "${cancel_button[@]}"
+wait_exit
+cmp -s "$settings" "$work/before.ini" || { show_settings; fail "cancel changed the settings file"; }
+
+# 3. A settings file that cannot be written: a message, and the dialog stays open.
+write_settings 0 0
+if [ "$(id -u)" = 0 ]; then
+    # Permissions do not stop root: a folder in the file's place does.
+    rm -f "$settings"
+    mkdir "$settings"
+else
+    chmod a-w "$(dirname "$settings")"
+fi
+start_dialog
+click_at "${file_option_label[@]}"
+click_at "${save_button[@]}"
+message=$(find_window 'Orveline' 10) || fail "no message after a failed save"
+import -window root "$artifacts/dialog-save-failed-$platform.png"
+find_window '<Orveline>' 1 >/dev/null || fail "the dialog closed although nothing was saved"
+xdotool windowfocus --sync "$message" 2>/dev/null
+xdotool key Return
+for ((i = 0; i < 50; i++)); do
+    [ -z "$(xdotool search --onlyvisible --name '^Orveline$' 2>/dev/null)" ] && break
+    sleep 0.1
+done
+find_window '<Orveline>' 1 >/dev/null || fail "the dialog closed with the message"
+click_at "${cancel_button[@]}"
+wait_exit
+echo "settings dialog end to end: passed ($platform)"
