@@ -19,8 +19,11 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -205,6 +208,7 @@ class X11Renderer final : public RendererPlatform {
     void dispatch(const WindowMessage& message) { screenSaverProc(state_, *this, message); }
     std::optional<WindowMessage> translate(const XEvent& event);
     void grabInput();
+    void retryGrabs();
     bool messageWaiting() {
         return closePosted_ || quitPosted_ || signals_.pending() || XPending(display_) > 0;
     }
@@ -222,6 +226,10 @@ class X11Renderer final : public RendererPlatform {
     bool quitPosted_ = false;
     int exitCode_ = 0;
     bool destroying_ = false;
+    bool keyboardGrabbed_ = false;
+    bool pointerGrabbed_ = false;
+    int grabAttempts_ = 0;
+    std::chrono::steady_clock::time_point nextGrabAttempt_;
 };
 
 bool X11Renderer::createWindow() {
@@ -289,11 +297,29 @@ void X11Renderer::destroyWindow() {
     destroying_ = false;
 }
 
+// NOTE: a grab fails while another client holds one (a menu, a launcher closing its own);
+// the loop tries again for a while, since without the grabs input may never reach us.
 void X11Renderer::grabInput() {
+    if (window_ == None) return;
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-    XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    XGrabPointer(display_, window_, True, ButtonPressMask | PointerMotionMask, GrabModeAsync,
-                 GrabModeAsync, None, blankCursor_, CurrentTime);
+    if (!keyboardGrabbed_)
+        keyboardGrabbed_ = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
+                                         CurrentTime) == GrabSuccess;
+    if (!pointerGrabbed_)
+        pointerGrabbed_ = XGrabPointer(display_, window_, True, ButtonPressMask | PointerMotionMask,
+                                       GrabModeAsync, GrabModeAsync, None, blankCursor_,
+                                       CurrentTime) == GrabSuccess;
+    ++grabAttempts_;
+}
+
+void X11Renderer::retryGrabs() {
+    constexpr int kAttempts = 40;  // every 50 ms: two seconds
+    if (keyboardGrabbed_ && pointerGrabbed_) return;
+    if (grabAttempts_ == 0 || grabAttempts_ >= kAttempts) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextGrabAttempt_) return;
+    nextGrabAttempt_ = now + std::chrono::milliseconds(50);
+    grabInput();
 }
 
 std::optional<WindowMessage> X11Renderer::translate(const XEvent& event) {
@@ -362,6 +388,7 @@ int X11Renderer::run() {
     XEvent event;
     for (;;) {
         while (!messageWaiting()) {
+            retryGrabs();
             idleFrame(state_, *this);
             sched_yield();
         }
@@ -391,7 +418,16 @@ int X11Renderer::run() {
 int main() {
     orveline::ignoreXErrors();
     orveline::DisplayHandle display(XOpenDisplay(nullptr));
-    if (!display) return 1;
-    orveline::X11Renderer renderer(display.get(), DefaultScreen(display.get()));
-    return renderer.run();
+    if (!display) {
+        std::fprintf(stderr, "Orveline.dll: cannot open the X display\n");
+        return 1;
+    }
+    try {
+        orveline::X11Renderer renderer(display.get(), DefaultScreen(display.get()));
+        return renderer.run();
+    } catch (const std::exception& e) {
+        // Only the wind fields' construction allocates much; running out of memory ends here.
+        std::fprintf(stderr, "Orveline.dll: %s\n", e.what());
+        return 1;
+    }
 }
