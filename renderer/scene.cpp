@@ -24,7 +24,8 @@ void Scene::seed(std::uint32_t value) {
 }
 
 void Scene::setUp(const GlApi& gl, const ClientRect& client) {
-    assert(fields_.empty() && "the scene is set up once");
+    assert(!isSetUp_ && "the scene is set up once");
+    isSetUp_ = true;
     gl.Viewport(client.left, client.top, client.right - client.left, client.bottom - client.top);
     gl.MatrixMode(gl::PROJECTION);
     gl.LoadIdentity();
@@ -123,6 +124,7 @@ void Scene::drawFrame(const GlApi& gl, FramePresenter& presenter) {
 }
 
 void Scene::release() {
+    isSetUp_ = false;
     fields_.clear();
     fields_.shrink_to_fit();
 }

@@ -76,6 +76,7 @@ class Scene {
 
   private:
     std::vector<WindField> fields_;
+    bool isSetUp_ = false;
 };
 
 }  // namespace orveline
