@@ -55,6 +55,9 @@ public:
     virtual std::string settingsFolder() = 0;
     // The path separator that joins a folder and a file name: '\\' or '/'.
     virtual char pathSeparator() = 0;
+    // True for a byte that starts a double-byte character in the platform's 8-bit code page (a
+    // following '\\' is then part of that character, not a separator).
+    virtual bool isLeadByte(unsigned char) { return false; }
 
     // --- windows and cursor
     // True when a top-level window with exactly this title exists, hidden ones included.

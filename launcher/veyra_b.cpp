@@ -105,7 +105,15 @@ void LoadSettings(LauncherPlatform& platform, LauncherState& state) {
 }
 
 bool FileExists(LauncherPlatform& platform, std::string path) {
-    if (!path.empty() && path.back() == platform.pathSeparator()) path.pop_back();
+    // The last character, not the last byte: a separator byte can end a double-byte character.
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < path.size();) {
+        last = i;
+        i += (platform.isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1;
+    }
+    if (!path.empty() && last == path.size() - 1 && path.back() == platform.pathSeparator()) {
+        path.pop_back();
+    }
     if (path.empty()) return false;
     try {
         return platform.canOpenForReading(path);

@@ -1,0 +1,67 @@
+// Our own private-profile (initialisation file) read and write for platforms without kernel32,
+// following what the Windows calls do on every case the launcher meets, checked against Wine's
+// kernel32 by tests/launcher (profile comparison):
+//   - lines end at LF; blanks (space, tab, CR, LF, VT, FF, Ctrl-Z) around a line, around a key
+//     name and before a value are not part of them; blank lines are dropped on rewrite;
+//   - "[name]" up to the last ']' starts a section; lines before the first section and lines
+//     without '=' are kept as they stand;
+//   - section and key names match without regard to case (ASCII and full-width Latin letters);
+//     the first matching section and, in it, the first matching key win;
+//   - a read copies at most size - 1 bytes, drops one pair of surrounding quotes, and gives the
+//     default for a missing file, section or key;
+//   - a write that changes nothing leaves the file alone; otherwise the whole file is written
+//     again in the canonical layout (CRLF, a blank line before each section header), with the
+//     new section or key appended at the end.
+// Texts are bytes: code-page-932 double-byte characters are kept whole (a trail byte that looks
+// like ']' or a letter is not one), and bytes that are not valid in that code page are kept as
+// they are (NOTE: Wine converts the file through Unicode and replaces such bytes on rewrite;
+// we keep the user's bytes).
+// Portable C++: no operating-system header.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orveline {
+
+struct ProfileKey {
+    std::string name;
+    std::optional<std::string> value;  // nothing for a line without '='
+};
+
+struct ProfileSection {
+    std::string name;  // empty for the lines before the first section header
+    std::vector<ProfileKey> keys;
+};
+
+// A parsed file. Parsing never fails: any bytes give some document.
+struct ProfileDocument {
+    std::vector<ProfileSection> sections;  // sections[0] is the unnamed head
+
+    static ProfileDocument parse(const std::string& bytes);
+    std::string serialize() const;
+
+    // Finds section/key (names trimmed of blanks, case ignored); nullptr when missing.
+    const ProfileKey* find(const std::string& section, const std::string& key) const;
+    // Sets a value, creating the section and the key as needed; false when nothing changed.
+    bool set(const std::string& section, const std::string& key, const std::string& value);
+};
+
+// GetPrivateProfileStringA over a file path: NUL-terminated result in buffer (when size > 0),
+// returns the number of bytes copied.
+std::uint32_t ProfileGetString(const char* section, const char* key, const char* defaultValue,
+                               char* buffer, std::uint32_t size, const char* file);
+
+// Read the value the way ProfileGetString does, from bytes already in memory.
+std::uint32_t ProfileGetStringFromBytes(const std::string& bytes, bool fileExists,
+                                        const char* section, const char* key,
+                                        const char* defaultValue, char* buffer,
+                                        std::uint32_t size);
+
+// WritePrivateProfileStringA over a file path; the file is created when missing (its folder must
+// exist). Returns true when the value is in the file afterwards.
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file);
+
+}  // namespace orveline

@@ -1,0 +1,262 @@
+// Linux launcher platform, X11 and POSIX half: window look-up by title over the X window tree,
+// the cursor through XFixes, files, the settings folder and program start. The Qt half (message
+// box, timers, hidden windows, message loop) is qt_launcher_platform.cpp.
+#include "x11_launcher_platform.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "launcher_forms.h"
+#include "profile_file.h"
+
+namespace orveline {
+
+namespace {
+
+// NOTE: a window can vanish between listing the tree and reading its title; Xlib's default
+// handler would end the process on that BadWindow. Errors of our own requests are ignored.
+int ignoreXError(::Display*, XErrorEvent*) { return 0; }
+
+class ScopedErrorHandler {
+public:
+    ScopedErrorHandler() : previous_(XSetErrorHandler(ignoreXError)) {}
+    ~ScopedErrorHandler() { XSetErrorHandler(previous_); }
+    ScopedErrorHandler(const ScopedErrorHandler&) = delete;
+    ScopedErrorHandler& operator=(const ScopedErrorHandler&) = delete;
+
+private:
+    int (*previous_)(::Display*, XErrorEvent*);
+};
+
+// The raw bytes of a text property, or false when the window has none.
+bool readTextProperty(::Display* display, Window window, Atom property, std::string& value) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, property, 0, 1024, False, AnyPropertyType, &type,
+                           &format, &count, &remaining, &data) != Success) {
+        return false;
+    }
+    const bool ok = data != nullptr && type != None && format == 8;
+    if (ok) value.assign(reinterpret_cast<const char*>(data), count);
+    if (data) XFree(data);
+    return ok;
+}
+
+bool hasTitle(::Display* display, Window window, Atom netWmName, const std::string& title) {
+    std::string value;
+    if (readTextProperty(display, window, XA_WM_NAME, value) && value == title) return true;
+    return readTextProperty(display, window, netWmName, value) && value == title;
+}
+
+// Top-level windows are the root's children; under a window manager a program's top-level
+// window sits inside a frame, one or two levels further down.
+bool findTitled(::Display* display, Window window, Atom netWmName, const std::string& title,
+                int depth) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        found = hasTitle(display, children[i], netWmName, title) ||
+                (depth > 1 && findTitled(display, children[i], netWmName, title, depth - 1));
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+}  // namespace
+
+struct LinuxLauncherPlatform::XConnection {
+    ::Display* display = nullptr;
+    bool tried = false;
+    bool fixes = false;
+
+    ::Display* get() {
+        if (!tried) {
+            tried = true;
+            display = XOpenDisplay(nullptr);
+            int event = 0;
+            int error = 0;
+            fixes = display && XFixesQueryExtension(display, &event, &error);
+        }
+        return display;
+    }
+    ~XConnection() {
+        if (display) XCloseDisplay(display);
+    }
+};
+
+LinuxLauncherPlatform::LinuxLauncherPlatform(std::vector<std::string> arguments)
+    : arguments_(std::move(arguments)), x_(std::make_unique<XConnection>()) {}
+
+LinuxLauncherPlatform::~LinuxLauncherPlatform() = default;
+
+std::string LinuxLauncherPlatform::commandLine() {
+    std::string line;
+    for (const std::string& argument : arguments_) {
+        if (!line.empty()) line.push_back(' ');
+        line += argument;
+    }
+    return line;
+}
+
+std::string LinuxLauncherPlatform::ownFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return ".";
+    const std::string folder = self.parent_path().string();
+    return folder.empty() ? "/" : folder;
+}
+
+bool X11DisplayAvailable() {
+    ::Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home) {
+    // Relative values of the variable are to be ignored.
+    if (xdgConfigHome && xdgConfigHome[0] == '/') return std::string(xdgConfigHome) + "/orveline";
+    return std::string(home && home[0] ? home : ".") + "/.config/orveline";
+}
+
+std::string LinuxLauncherPlatform::settingsFolder() {
+    return LinuxSettingsFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+bool LinuxLauncherPlatform::windowExists(const std::string& title) {
+    ::Display* display = x_->get();
+    if (!display) return false;
+    ScopedErrorHandler errors;
+    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    const bool found = findTitled(display, DefaultRootWindow(display), netWmName, title, 3);
+    XSync(display, False);
+    return found;
+}
+
+std::int32_t LinuxLauncherPlatform::showCursor(std::int32_t show) {
+    // The display count of the show-cursor call: the cursor is visible while it is 0 or more.
+    const bool wasVisible = cursorCount_ >= 0;
+    cursorCount_ += show ? 1 : -1;
+    const bool visible = cursorCount_ >= 0;
+    ::Display* display = x_->get();
+    if (display && x_->fixes && wasVisible != visible) {
+        ScopedErrorHandler errors;
+        if (visible) {
+            XFixesShowCursor(display, DefaultRootWindow(display));
+        } else {
+            XFixesHideCursor(display, DefaultRootWindow(display));
+        }
+        XSync(display, False);
+    }
+    return cursorCount_;
+}
+
+bool LinuxLauncherPlatform::cursorPosition(int& x, int& y) {
+    ::Display* display = x_->get();
+    if (!display) return false;
+    Window root = 0;
+    Window child = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    return XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &winX, &winY,
+                         &mask);
+}
+
+bool LinuxLauncherPlatform::canOpenForReading(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool isFile = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return isFile;
+}
+
+std::uint32_t LinuxLauncherPlatform::getPrivateProfileString(const char* section, const char* key,
+                                                             const char* defaultValue,
+                                                             char* buffer, std::uint32_t size,
+                                                             const char* file) {
+    return ProfileGetString(section, key, defaultValue, buffer, size, file);
+}
+
+bool LinuxLauncherPlatform::writePrivateProfileString(const char* section, const char* key,
+                                                      const char* value, const char* file) {
+    // The settings live under the user's configuration folder, made on the first save.
+    if (file) {
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    }
+    return ProfileWriteString(section, key, value, file);
+}
+
+bool LinuxLauncherPlatform::startProgram(const std::string& path, int) {
+    // Started detached (a grandchild that init adopts), so no child is left to reap; a pipe
+    // closed on exec tells whether the program could be started.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return false;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
+    if (child == 0) {
+        ::close(report[0]);
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+            ::execv(path.c_str(), argv);
+            const int code = errno;
+            [[maybe_unused]] const ssize_t written = ::write(report[1], &code, sizeof code);
+            ::_exit(127);
+        }
+        ::_exit(grandchild < 0 ? 1 : 0);
+    }
+    ::close(report[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    int code = 0;
+    const ssize_t got = ::read(report[0], &code, sizeof code);
+    ::close(report[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+}
+
+void LinuxLauncherPlatform::loadRunForm(LauncherState& state) { orveline::loadRunForm(*this, state); }
+
+void LinuxLauncherPlatform::showPreview(std::int32_t hostWindow) {
+    orveline::showPreview(*this, hostWindow);
+}
+
+void LinuxLauncherPlatform::showSettingsDialog(LauncherState& state) {
+    orveline::showSettingsDialog(*this, state);
+}
+
+void LinuxLauncherPlatform::endProcess() {
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
+}  // namespace orveline

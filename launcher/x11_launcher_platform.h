@@ -1,0 +1,68 @@
+// The launcher's platform on Linux: X11 (Xlib + XFixes) for window look-up by title and the
+// cursor, our own private-profile file code, POSIX for files and programs, and Qt Widgets as the
+// forms runtime (message box, timers, hidden windows, message loop). The QApplication must exist
+// before Main runs; the X display is opened on first use, so file operations need none.
+//
+// Implemented in x11_launcher_platform.cpp (X11, files, programs) and qt_launcher_platform.cpp
+// (Qt parts). Forms are reached through launcher_forms.h.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "launcher_platform.h"
+
+namespace orveline {
+
+class LinuxLauncherPlatform : public LauncherPlatform {
+public:
+    // arguments: the program's arguments after its name (joined by blanks into the command line).
+    explicit LinuxLauncherPlatform(std::vector<std::string> arguments);
+    ~LinuxLauncherPlatform() override;
+
+    std::string commandLine() override;
+    std::string ownFolder() override;
+    std::string settingsFolder() override;
+    char pathSeparator() override { return '/'; }
+
+    bool windowExists(const std::string& title) override;
+    std::int32_t showCursor(std::int32_t show) override;
+    bool cursorPosition(int& x, int& y) override;
+    void messageBox(const std::string& caption, const std::string& text) override;
+
+    bool canOpenForReading(const std::string& path) override;
+    std::uint32_t getPrivateProfileString(const char* section, const char* key,
+                                          const char* defaultValue, char* buffer,
+                                          std::uint32_t size, const char* file) override;
+    bool writePrivateProfileString(const char* section, const char* key, const char* value,
+                                   const char* file) override;
+
+    bool startProgram(const std::string& path, int showState) override;
+
+    void loadRunForm(LauncherState& state) override;
+    void showPreview(std::int32_t hostWindow) override;
+    void showSettingsDialog(LauncherState& state) override;
+
+    [[noreturn]] void endProcess() override;
+    std::unique_ptr<UiTimer> createTimer(int intervalMilliseconds,
+                                         std::function<void()> onTick) override;
+    std::unique_ptr<HiddenWindow> createHiddenWindow(const std::string& title,
+                                                     std::function<void()> onCloseRequest) override;
+    void quitMessageLoop() override;
+
+private:
+    struct XConnection;
+    std::vector<std::string> arguments_;
+    std::unique_ptr<XConnection> x_;
+    std::int32_t cursorCount_ = 0;
+};
+
+// True when the X display named by the environment can be opened.
+bool X11DisplayAvailable();
+
+// The settings folder for an environment: $XDG_CONFIG_HOME/orveline when that is an absolute
+// path, else $HOME/.config/orveline.
+std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home);
+
+}  // namespace orveline

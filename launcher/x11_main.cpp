@@ -1,0 +1,36 @@
+// Entry of Orveline.scr on Linux: the forms runtime (a QApplication) first, then Main, then the
+// message loop for as long as a form keeps the process alive.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "launcher_state.h"
+#include "veyra_b.h"
+#include "x11_launcher_platform.h"
+
+int main(int argc, char** argv) {
+    // The command line is ours alone: Qt sees none of it, so no argument can be taken for one
+    // of its own options.
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+
+    if (!orveline::X11DisplayAvailable()) {
+        std::fprintf(stderr, "Orveline.scr: cannot open the X display (is DISPLAY set?)\n");
+        return 1;
+    }
+    // Window look-ups and re-parenting are X11's, so the forms are X11 windows too.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+    char programName[] = "Orveline.scr";
+    char* qtArgv[] = {programName, nullptr};
+    int qtArgc = 1;
+    QApplication application(qtArgc, qtArgv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    orveline::LinuxLauncherPlatform platform(std::move(arguments));
+    orveline::LauncherState state;
+    orveline::Main(platform, state);
+    return QApplication::exec();
+}
