@@ -43,3 +43,19 @@ other=$(e2e_wait_window Other 3) || e2e_fail "could not open another window"
 start "focus taken"
 xdotool windowfocus "$other"
 expect_clean_end "focus taken by another window"
+
+# A second renderer is not stopped by the first (already retitled) one; taking the focus, it
+# ends the first like any other window would.
+start "first of two"
+first=$pid
+e2e_spawn "$renderer"
+second=$E2E_LAST_PID
+sleep 1.5
+e2e_running "$second" || e2e_fail "the second renderer did not keep running"
+[ -n "$(xdotool search --name '^OrvelineVC$')" ] || e2e_fail "no window of the second renderer"
+e2e_wait_exit "$first" 1 || e2e_fail "the first renderer kept running without the focus"
+[ "$E2E_RC" = 0 ] || e2e_fail "first renderer: exit code $E2E_RC"
+[ "$(xdotool search --name '^OrvelineVC$' | wc -l)" = 1 ] || e2e_fail "the first window was left behind"
+kill -s TERM "$second"
+pid=$second
+expect_clean_end "second renderer"
