@@ -26,6 +26,12 @@ e2e_fail() {
 
 e2e_note() { echo "[$E2E_NAME] $*"; }
 
+# e2e_keep <file>: keeps a picture to look at in <build>/e2e-artifacts/<test>/.
+e2e_keep() {
+  local keep=${ORVELINE_BUILD:-/tmp}/e2e-artifacts/$E2E_NAME
+  mkdir -p "$keep" && cp "$1" "$keep"/
+}
+
 # Starts a private Xvfb when DISPLAY is unset.
 e2e_ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
