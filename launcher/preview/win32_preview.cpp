@@ -1,7 +1,10 @@
-// Windows preview form: a borderless black popup window "Preview Window" with the picture
-// control as a child window that draws the JPEG (decoded by OleLoadPicture) unscaled at its
-// top-left. ShowPreview turns it into a child of the host; when the host is destroyed, Windows
-// destroys our window with it, and that ends the process through Form_Unload.
+// Windows preview form: a borderless black window "Preview Window" with the picture control as a
+// child window that draws the JPEG (decoded by OleLoadPicture) unscaled at its top-left.
+// ShowPreview turns it into a child of the host; when the host is destroyed, our window goes with
+// it, and that ends the process through Form_Unload.
+// Known gap: Wine does not show a child window whose top-level window belongs to another process
+// (its drawing has no surface there), so under Wine the picture is seen only with the desktop as
+// the host.
 #include <ole2.h>
 #include <olectl.h>
 #include <windows.h>
@@ -63,6 +66,8 @@ class Win32PreviewView : public PreviewView {
     explicit Win32PreviewView(std::function<void()> onDestroyed)
         : onDestroyed_(std::move(onDestroyed)) {}
     ~Win32PreviewView() override {
+        if (watchTimer_) KillTimer(nullptr, watchTimer_);
+        if (watched_ == this) watched_ = nullptr;
         if (form_ && IsWindow(form_)) DestroyWindow(form_);
         if (bitmap_) DeleteObject(bitmap_);
     }
@@ -106,6 +111,9 @@ class Win32PreviewView : public PreviewView {
         form_ = CreateWindowExA(0, kFormClass, kPreviewFormTitle, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                                 0, 0, nullptr, nullptr, instance, nullptr);
         if (!form_) return;
+        // A borderless form, but not a popup: a window with both the popup and the child bit is
+        // no child to GetParent, and Wine then keeps it out of the host's children.
+        SetWindowLongA(form_, GWL_STYLE, WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
         SetWindowLongPtrA(form_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         picture_ = CreateWindowExA(0, kPictureClass, "Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                    form_, nullptr, instance, nullptr);
@@ -127,7 +135,14 @@ class Win32PreviewView : public PreviewView {
     void movePicture(int x, int y, int width, int height) override {
         MoveWindow(picture_, x, y, width, height, TRUE);
     }
-    void showForm() override { ShowWindow(form_, SW_SHOWNA); }
+    void showForm() override {
+        ShowWindow(form_, SW_SHOWNA);
+        // NOTE: when the host's process ends at once after destroying the host, the message that
+        // would destroy our window with it can be lost (seen under Wine); so a thread timer also
+        // looks for our window, which vanishes with the host either way.
+        watched_ = this;
+        watchTimer_ = SetTimer(nullptr, 0, kWatchMilliseconds, watchForm);
+    }
     void postCloseToForm() override { PostMessageA(form_, WM_CLOSE, 0, 0); }
 
     bool embedded() const { return embedded_; }
@@ -140,6 +155,17 @@ class Win32PreviewView : public PreviewView {
         return dpi > 0 ? 1440 / dpi : 15;
     }
 
+    static constexpr UINT kWatchMilliseconds = 250;
+
+    static void CALLBACK watchForm(HWND, UINT, UINT_PTR, DWORD) {
+        Win32PreviewView* view = watched_;
+        if (!view || view->destroyed_ || IsWindow(view->form_)) return;
+        KillTimer(nullptr, view->watchTimer_);
+        view->watchTimer_ = 0;
+        view->destroyed_ = true;
+        if (view->onDestroyed_) view->onDestroyed_();
+    }
+
     static Win32PreviewView* viewOf(HWND window) {
         return reinterpret_cast<Win32PreviewView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     }
@@ -149,6 +175,8 @@ class Win32PreviewView : public PreviewView {
             Win32PreviewView* view = viewOf(window);
             if (view && !view->destroyed_) {
                 view->destroyed_ = true;
+                if (view->watchTimer_) KillTimer(nullptr, view->watchTimer_);
+                view->watchTimer_ = 0;
                 if (view->onDestroyed_) view->onDestroyed_();
             }
             return 0;
@@ -183,6 +211,9 @@ class Win32PreviewView : public PreviewView {
     HBITMAP bitmap_ = nullptr;
     bool embedded_ = false;
     bool destroyed_ = false;
+    UINT_PTR watchTimer_ = 0;
+    // A thread timer's callback gets no pointer of ours; the form is a single instance.
+    static inline Win32PreviewView* watched_ = nullptr;
 };
 
 struct PreviewInstance {
