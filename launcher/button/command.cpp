@@ -19,7 +19,9 @@ int HexDigit(char c) {
 }
 
 // Layout values are 16-bit signed twips.
-std::int16_t Wrap16(int value) { return static_cast<std::int16_t>(value); }
+std::int16_t Wrap16(int value) {
+    return static_cast<std::int16_t>(value);
+}
 
 }  // namespace
 
@@ -31,14 +33,14 @@ std::array<FramePiece, 8> FramePieces(std::int16_t width, std::int16_t height) {
     const int right = Wrap16(w - kFrame);
     const int bottom = Wrap16(h - kFrame);
     return {{
-        {{0, 0, 60, 60}, {1, 1, 60, 60}},                  // top-left corner
-        {{60, 1, 840, 60}, {60, 1, across, 60}},           // top edge
-        {{900, 1, 60, 60}, {right, 1, 60, 60}},            // top-right corner
-        {{900, 60, 60, 255}, {right, 60, 60, down}},       // right edge
-        {{900, 315, 60, 60}, {right, bottom, 60, 60}},     // bottom-right corner
-        {{60, 315, 840, 60}, {60, bottom, across, 60}},    // bottom edge
-        {{0, 315, 60, 60}, {1, bottom, 60, 60}},           // bottom-left corner
-        {{1, 60, 60, 255}, {1, 60, 60, down}},             // left edge
+        {{0, 0, 60, 60}, {1, 1, 60, 60}},                // top-left corner
+        {{60, 1, 840, 60}, {60, 1, across, 60}},         // top edge
+        {{900, 1, 60, 60}, {right, 1, 60, 60}},          // top-right corner
+        {{900, 60, 60, 255}, {right, 60, 60, down}},     // right edge
+        {{900, 315, 60, 60}, {right, bottom, 60, 60}},   // bottom-right corner
+        {{60, 315, 840, 60}, {60, bottom, across, 60}},  // bottom edge
+        {{0, 315, 60, 60}, {1, bottom, 60, 60}},         // bottom-left corner
+        {{1, 60, 60, 255}, {1, 60, 60, down}},           // left edge
     }};
 }
 
@@ -137,8 +139,8 @@ void Command::UserControl_ReadProperties(const PropertyStore& store) {
     if (auto v = std::get_if<CaptionFont>(&font)) lblMsg_.Font = std::make_shared<CaptionFont>(*v);
     if (auto v = AsInteger(store.ReadProperty("FirstRun", std::string("1")), 0, 255))
         firstRun_ = static_cast<std::uint8_t>(*v);
-    if (auto v = AsInteger(store.ReadProperty("FontColour", std::string("0")), INT32_MIN,
-                           UINT32_MAX))
+    if (auto v =
+            AsInteger(store.ReadProperty("FontColour", std::string("0")), INT32_MIN, UINT32_MAX))
         lblMsg_.Colour = static_cast<std::uint32_t>(*v);
     if (auto v = AsInteger(store.ReadProperty("Visible", std::string("1")), INT16_MIN, INT16_MAX)) {
         faceOpacity_ = static_cast<std::int16_t>(*v);
@@ -159,7 +161,9 @@ void Command::UserControl_WriteProperties(PropertyStore& store) {
     ResetFace();
 }
 
-void Command::UserControl_Resize() { ApplyEnabled(); }
+void Command::UserControl_Resize() {
+    ApplyEnabled();
+}
 
 void Command::UserControl_GotFocus() {
     if (!enabled_) return;

@@ -84,7 +84,7 @@ enum class PointerPlace { OwnWindow, ParentForm, OtherWindow };
 
 // What the control needs of its platform.
 class CommandSurface {
-public:
+  public:
     virtual ~CommandSurface() = default;
     // The control's size in twips.
     virtual int WidthTwips() const = 0;
@@ -104,7 +104,7 @@ public:
 };
 
 class Command {
-public:
+  public:
     explicit Command(CommandSurface& surface);
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -155,7 +155,7 @@ public:
     // The image of the last drawing, for tests and pictures.
     StateImage Face() const { return face_; }
 
-private:
+  private:
     void PaintButton(StateImage image);
     void DrawGradient();
     void PointerLeft();

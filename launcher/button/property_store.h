@@ -13,7 +13,7 @@ namespace orveline {
 
 // The caption font as the host persists it; a button shares one object with whoever set it.
 struct CaptionFont {
-    std::string Name;  // face name, in the build's text bytes
+    std::string Name;    // face name, in the build's text bytes
     double Size = 9.75;  // points
     std::int16_t Charset = 128;
     std::int16_t Weight = 400;
@@ -41,7 +41,7 @@ std::optional<std::int64_t> AsInteger(const PropertyValue& value, std::int64_t l
 std::optional<std::string> AsText(const PropertyValue& value);
 
 class PropertyStore {
-public:
+  public:
     virtual ~PropertyStore() = default;
 
     // The stored value of `key`, or `fallback` when the store does not hold it.
@@ -57,7 +57,7 @@ public:
     // The host's font, the default of the "Font" key.
     CaptionFont AmbientFont = BuiltInCaptionFont();
 
-private:
+  private:
     std::vector<std::pair<std::string, PropertyValue>> entries_;
 };
 

@@ -15,7 +15,9 @@ namespace orveline {
 
 namespace {
 
-QColor FromBgr(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor FromBgr(std::uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 const QImage& StateQImage(StateImage image) {
     static const std::array<QImage, 6> images = [] {
@@ -24,7 +26,8 @@ const QImage& StateQImage(StateImage image) {
             const Pixels& pixels = StateImagePixels(static_cast<StateImage>(i));
             QImage q(pixels.Width, pixels.Height, QImage::Format_RGB32);
             for (int y = 0; y < pixels.Height; ++y)
-                for (int x = 0; x < pixels.Width; ++x) q.setPixel(x, y, 0xFF000000u | pixels.At(x, y));
+                for (int x = 0; x < pixels.Width; ++x)
+                    q.setPixel(x, y, 0xFF000000u | pixels.At(x, y));
             result[static_cast<std::size_t>(i)] = q;
         }
         return result;
@@ -78,7 +81,9 @@ QtCommandButton::QtCommandButton(QWidget* parent) : QWidget(parent), control_(*t
     connect(&mouseTimer_, &QTimer::timeout, this, [this] { control_.TmrMouse_Timer(); });
 }
 
-void QtCommandButton::Clear() { face_.fill(FromBgr(kFaceBackground)); }
+void QtCommandButton::Clear() {
+    face_.fill(FromBgr(kFaceBackground));
+}
 
 void QtCommandButton::FillGradient(const GradientColour& top, const GradientColour& bottom) {
     // Rows 0 to height - 2 and columns 0 to width - 2, as the vertical gradient fill does.
@@ -108,7 +113,9 @@ void QtCommandButton::SetFaceOpaque(bool opaque) {
     update();
 }
 
-void QtCommandButton::StartMouseTimer(int interval_ms) { mouseTimer_.start(interval_ms); }
+void QtCommandButton::StartMouseTimer(int interval_ms) {
+    mouseTimer_.start(interval_ms);
+}
 
 PointerPlace QtCommandButton::PointerPlaceNow() {
     QWidget* under = QApplication::widgetAt(QCursor::pos());

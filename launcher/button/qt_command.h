@@ -13,14 +13,14 @@ namespace orveline {
 
 class QtCommandButton : public QWidget, private CommandSurface {
     Q_OBJECT
-public:
+  public:
     explicit QtCommandButton(QWidget* parent = nullptr);
 
     Command& Control() { return control_; }
     // Stops the pointer-leave poll, so that a still picture keeps a hover state.
     void StopPointerPoll() { mouseTimer_.stop(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -29,7 +29,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-private:
+  private:
     int WidthTwips() const override { return width() * kTwipsPerPixel; }
     int HeightTwips() const override { return height() * kTwipsPerPixel; }
     void Clear() override;

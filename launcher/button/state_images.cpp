@@ -15,7 +15,9 @@ namespace {
 std::uint32_t Read32(const unsigned char* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
-std::uint16_t Read16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t Read16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 }  // namespace
 

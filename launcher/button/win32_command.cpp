@@ -27,8 +27,12 @@ int ShiftCode(WPARAM keys) {
     return code;
 }
 
-float TwipsX(LPARAM lParam) { return static_cast<float>(static_cast<short>(LOWORD(lParam)) * 15); }
-float TwipsY(LPARAM lParam) { return static_cast<float>(static_cast<short>(HIWORD(lParam)) * 15); }
+float TwipsX(LPARAM lParam) {
+    return static_cast<float>(static_cast<short>(LOWORD(lParam)) * 15);
+}
+float TwipsY(LPARAM lParam) {
+    return static_cast<float>(static_cast<short>(HIWORD(lParam)) * 15);
+}
 
 }  // namespace
 
@@ -45,7 +49,9 @@ GdiObject::~GdiObject() {
     if (object_) DeleteObject(object_);
 }
 
-MemoryCanvas::~MemoryCanvas() { Release(); }
+MemoryCanvas::~MemoryCanvas() {
+    Release();
+}
 
 void MemoryCanvas::Release() {
     if (dc_) {
@@ -82,7 +88,8 @@ void MemoryCanvas::Load(HDC reference, int width, int height, const std::uint32_
     bitmap_ = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap_ || !bits) return;
     // 0x00RRGGBB is the byte order B, G, R, 0 of a 32-bit DIB.
-    std::copy(rgb, rgb + static_cast<std::size_t>(width) * height, static_cast<std::uint32_t*>(bits));
+    std::copy(rgb, rgb + static_cast<std::size_t>(width) * height,
+              static_cast<std::uint32_t*>(bits));
     dc_ = CreateCompatibleDC(reference);
     if (dc_) previous_ = SelectObject(dc_, bitmap_);
     width_ = width;
@@ -131,7 +138,9 @@ Win32CommandButton::~Win32CommandButton() {
     }
 }
 
-void Win32CommandButton::StopPointerPoll() { KillTimer(window_, kMouseTimer); }
+void Win32CommandButton::StopPointerPoll() {
+    KillTimer(window_, kMouseTimer);
+}
 
 LRESULT CALLBACK Win32CommandButton::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
@@ -168,8 +177,7 @@ LRESULT Win32CommandButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KILLFOCUS: {
             // Another program taking the focus is no focus change inside the form.
             HWND next = reinterpret_cast<HWND>(wParam);
-            if (next != nullptr &&
-                GetWindowThreadProcessId(next, nullptr) == GetCurrentThreadId())
+            if (next != nullptr && GetWindowThreadProcessId(next, nullptr) == GetCurrentThreadId())
                 control_.UserControl_LostFocus();
             return 0;
         }
@@ -197,8 +205,7 @@ LRESULT Win32CommandButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONUP: {
             const int button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
             if (ButtonCode(wParam) == 0 && GetCapture() == window_) ReleaseCapture();
-            control_.UserControl_MouseUp(button, ShiftCode(wParam), TwipsX(lParam),
-                                         TwipsY(lParam));
+            control_.UserControl_MouseUp(button, ShiftCode(wParam), TwipsX(lParam), TwipsY(lParam));
             return 0;
         }
         case WM_TIMER:

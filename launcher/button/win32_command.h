@@ -15,7 +15,7 @@ namespace orveline {
 
 // Owns a GDI object and deletes it.
 class GdiObject {
-public:
+  public:
     GdiObject() = default;
     explicit GdiObject(HGDIOBJ object) : object_(object) {}
     GdiObject(const GdiObject&) = delete;
@@ -25,13 +25,13 @@ public:
     ~GdiObject();
     HGDIOBJ Get() const { return object_; }
 
-private:
+  private:
     HGDIOBJ object_ = nullptr;
 };
 
 // A memory device context holding one bitmap.
 class MemoryCanvas {
-public:
+  public:
     MemoryCanvas() = default;
     MemoryCanvas(const MemoryCanvas&) = delete;
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
@@ -44,7 +44,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-private:
+  private:
     void Release();
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
@@ -57,7 +57,7 @@ private:
 HFONT CreateCaptionFont(const CaptionFont& font);
 
 class Win32CommandButton : private CommandSurface {
-public:
+  public:
     static constexpr char kClassName[] = "Veyra.Command";
     // Registers the window class once per process.
     static bool RegisterWindowClass();
@@ -73,7 +73,7 @@ public:
     // Stops the pointer-leave poll, so that a still picture keeps a hover state.
     void StopPointerPoll();
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();

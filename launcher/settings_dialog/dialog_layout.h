@@ -12,7 +12,9 @@ struct Place {
 };
 
 inline constexpr int kTwipsPerPixel = 15;
-inline constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
+inline constexpr int Px(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 inline constexpr char kTitle[] = "<Orveline>";
 inline constexpr Place kClient{0, 0, 7185, 3780};
@@ -24,12 +26,12 @@ inline constexpr Place kCmdCan{5940, 3000, 1035, 375};
 inline constexpr Place kCmdEtc{2880, 3000, 1875, 375};
 
 // Inside the panel.
-inline constexpr Place kHeadingFrame{300, 300, 1695, 315};  // Shape3(3)
-inline constexpr Place kHeading{300, 360, 1665, 195};       // lbl(15)
-inline constexpr Place kRepeat{1380, 780, 615, 300};        // BGM_Repeat
-inline constexpr Place kRepeatCaption{2040, 840, 990, 195}; // lbl(14)
+inline constexpr Place kHeadingFrame{300, 300, 1695, 315};   // Shape3(3)
+inline constexpr Place kHeading{300, 360, 1665, 195};        // lbl(15)
+inline constexpr Place kRepeat{1380, 780, 615, 300};         // BGM_Repeat
+inline constexpr Place kRepeatCaption{2040, 840, 990, 195};  // lbl(14)
 inline constexpr Place kCmdBgm{540, 1740, 435, 315};
-inline constexpr Place kFileName{1020, 1740, 5355, 435};   // lbl_Fname
+inline constexpr Place kFileName{1020, 1740, 5355, 435};  // lbl_Fname
 // Img_BGM and lbl_BGM, indexed by BgmKind: 0 none, 1 audio CD, 2 file.
 inline constexpr Place kOptionMark[3] = {
     {300, 1140, 195, 195}, {300, 840, 195, 195}, {300, 1440, 195, 195}};

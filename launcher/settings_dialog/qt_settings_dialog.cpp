@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -24,7 +25,9 @@ using namespace dialog_layout;
 
 namespace {
 
-QRect PixelRect(const Place& p) { return QRect(Px(p.Left), Px(p.Top), Px(p.Width), Px(p.Height)); }
+QRect PixelRect(const Place& p) {
+    return QRect(Px(p.Left), Px(p.Top), Px(p.Width), Px(p.Height));
+}
 
 QColor FromBgr(std::uint32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -39,13 +42,15 @@ void DrawTwipLine(QImage& image, int y, std::uint32_t colour) {
     std::fill(line, line + image.width(), rgb);
 }
 
-QFont DialogFont() { return QtCaptionFont(BuiltInCaptionFont()); }
+QFont DialogFont() {
+    return QtCaptionFont(BuiltInCaptionFont());
+}
 
 }  // namespace
 
 // Pic_C(0): the panel with the windowless controls drawn on its retained background.
 class QtSettingsPanel : public QWidget {
-public:
+  public:
     explicit QtSettingsPanel(QWidget* parent) : QWidget(parent) {
         setFocusPolicy(Qt::StrongFocus);
         background_ = QImage(Px(kPanel.Width), Px(kPanel.Height), QImage::Format_RGB32);
@@ -57,7 +62,7 @@ public:
     QString fileName;
     std::function<void(int index, bool onMark, int button)> onOptionPressed;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.drawImage(0, 0, background_);
@@ -87,7 +92,7 @@ protected:
         onOptionPressed(index, onMark, button);
     }
 
-private:
+  private:
     // The off mark: white with a thin grey border; the on mark: blue with a darker border.
     static void DrawMark(QPainter& p, QPoint at, bool on) {
         const QRect box(at, QSize(kMarkPixels, kMarkPixels));
@@ -142,10 +147,18 @@ QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent) {
     setTabOrder(cmdCan_, cmdEtc_);
     panel_->setFocus();
 
-    cmdBgm_->Control().Click = [this] { if (presenter_) presenter_->Cmd_BGM_Click(); };
-    cmdSet_->Control().Click = [this] { if (presenter_) presenter_->Cmd_Set_Click(); };
-    cmdCan_->Control().Click = [this] { if (presenter_) presenter_->Cmd_Can_Click(); };
-    cmdEtc_->Control().Click = [this] { if (presenter_) presenter_->Cmd_Etc_Click(); };
+    cmdBgm_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_BGM_Click();
+    };
+    cmdSet_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_Set_Click();
+    };
+    cmdCan_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_Can_Click();
+    };
+    cmdEtc_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_Etc_Click();
+    };
 }
 
 QtSettingsDialog::~QtSettingsDialog() = default;
@@ -159,8 +172,12 @@ QtCommandButton* QtSettingsDialog::AddButton(QWidget* parent, const char* captio
     return button;
 }
 
-int QtSettingsDialog::FormWidth() { return frameGeometry().width() * 15; }
-int QtSettingsDialog::FormHeight() { return frameGeometry().height() * 15; }
+int QtSettingsDialog::FormWidth() {
+    return frameGeometry().width() * 15;
+}
+int QtSettingsDialog::FormHeight() {
+    return frameGeometry().height() * 15;
+}
 
 int QtSettingsDialog::ScreenWidth() {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -172,7 +189,9 @@ int QtSettingsDialog::ScreenHeight() {
     return s ? s->geometry().height() * 15 : 0;
 }
 
-void QtSettingsDialog::MoveForm(int left, int top) { move(left / 15, top / 15); }
+void QtSettingsDialog::MoveForm(int left, int top) {
+    move(left / 15, top / 15);
+}
 
 ScreenRect QtSettingsDialog::WindowRect() {
     const QRect r = frameGeometry();
@@ -193,7 +212,9 @@ void QtSettingsDialog::SetRepeatText(const std::string& text) {
     repeat_->setEditText(QString::fromStdString(text));
 }
 
-std::string QtSettingsDialog::RepeatText() { return repeat_->currentText().toStdString(); }
+std::string QtSettingsDialog::RepeatText() {
+    return repeat_->currentText().toStdString();
+}
 
 void QtSettingsDialog::AddRepeatItem(const std::string& text) {
     // Adding an item must not replace the text already set.
@@ -207,7 +228,9 @@ void QtSettingsDialog::SetFileCaption(const std::string& text) {
     panel_->update();
 }
 
-int QtSettingsDialog::PanelInnerHeight() { return panel_->height() * 15; }
+int QtSettingsDialog::PanelInnerHeight() {
+    return panel_->height() * 15;
+}
 
 void QtSettingsDialog::DrawFormLine(int y, std::uint32_t colour) {
     DrawTwipLine(background_, y, colour);
@@ -239,13 +262,17 @@ void QtSettingsDialog::resizeEvent(QResizeEvent*) {
 void QtSettingsDialog::closeEvent(QCloseEvent* event) {
     // The close box saves nothing; the unload runs once whichever way the form goes.
     if (!closing_ && presenter_) presenter_->Form_Unload();
-    event->accept();
+    QDialog::closeEvent(event);
 }
 
-void QtSettingsDialog::reject() {
-    // Escape closes the form like its close box.
-    if (!closing_ && presenter_) presenter_->Form_Unload();
-    QDialog::reject();
+void QtSettingsDialog::keyPressEvent(QKeyEvent* event) {
+    // The form has no default or cancel button: Enter and Escape do nothing.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 QtSettingsDialogPlatform::QtSettingsDialogPlatform(LauncherPlatform& launcher, QWidget* owner)
@@ -256,7 +283,9 @@ bool QtSettingsDialogPlatform::WriteIni(const std::string& section, const std::s
     return orveline::WriteIni(launcher_, section, key, value, file);
 }
 
-std::string QtSettingsDialogPlatform::SettingsFile() { return SettingsFilePath(launcher_); }
+std::string QtSettingsDialogPlatform::SettingsFile() {
+    return SettingsFilePath(launcher_);
+}
 
 std::optional<std::string> QtSettingsDialogPlatform::ChooseFile(const FileChooserRequest& request) {
     // "*.MP3;*.WAV" as Qt patterns; names on Linux are case-sensitive, so both cases are offered.

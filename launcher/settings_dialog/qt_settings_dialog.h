@@ -20,7 +20,7 @@ class QtSettingsPanel;
 
 class QtSettingsDialog : public QDialog, public SettingsDialogView {
     Q_OBJECT
-public:
+  public:
     explicit QtSettingsDialog(QWidget* parent = nullptr);
     ~QtSettingsDialog() override;
 
@@ -47,13 +47,13 @@ public:
     void DrawPanelLine(int y, std::uint32_t colour) override;
     void Close() override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     QtCommandButton* AddButton(QWidget* parent, const char* caption, int tabIndex);
 
     Veyra_P* presenter_ = nullptr;
@@ -70,7 +70,7 @@ private:
 // The platform services around the form, for a launcher platform.
 class LauncherPlatform;
 class QtSettingsDialogPlatform : public SettingsDialogPlatform {
-public:
+  public:
     QtSettingsDialogPlatform(LauncherPlatform& launcher, QWidget* owner);
     bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
                   const std::string& file) override;
@@ -82,7 +82,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) override;
 
-private:
+  private:
     LauncherPlatform& launcher_;
     QWidget* owner_;
 };

@@ -22,7 +22,9 @@ std::int16_t Clamp16(int value) {
 
 }  // namespace
 
-std::string FormatHashHash(int value) { return value == 0 ? std::string() : std::to_string(value); }
+std::string FormatHashHash(int value) {
+    return value == 0 ? std::string() : std::to_string(value);
+}
 
 std::int16_t RepeatFromText(const std::string& text) {
     const std::optional<double> number = NumberText(text);
@@ -112,9 +114,13 @@ void Veyra_P::Form_Unload() {
     ZoomClose(platform_, state_, view_.WindowRect());
 }
 
-void Veyra_P::Img_BGM_MouseDown(int index, int, int, float, float) { ChooseOption(index); }
+void Veyra_P::Img_BGM_MouseDown(int index, int, int, float, float) {
+    ChooseOption(index);
+}
 
-void Veyra_P::lbl_BGM_MouseDown(int index, int, int, float, float) { ChooseOption(index); }
+void Veyra_P::lbl_BGM_MouseDown(int index, int, int, float, float) {
+    ChooseOption(index);
+}
 
 void Veyra_P::ChooseOption(int index) {
     if (index < 0 || index > 2) return;
@@ -143,8 +149,8 @@ void Veyra_P::Cmd_BGM_Click() {
 void Veyra_P::Cmd_Set_Click() {
     const std::string file = platform_.SettingsFile();
     // Every write is tried, and the form stays open when one fails, so the choice is not lost.
-    bool saved = platform_.WriteIni(kSettingsSection, kKeyBgmKind, std::to_string(state_.BgmKind),
-                                    file);
+    bool saved =
+        platform_.WriteIni(kSettingsSection, kKeyBgmKind, std::to_string(state_.BgmKind), file);
     state_.BgmRepeat = RepeatFromText(view_.RepeatText());
     saved = platform_.WriteIni(kSettingsSection, kKeyBgmRepeat, std::to_string(state_.BgmRepeat),
                                file) &&
@@ -157,7 +163,9 @@ void Veyra_P::Cmd_Set_Click() {
     Unload();
 }
 
-void Veyra_P::Cmd_Can_Click() { Unload(); }
+void Veyra_P::Cmd_Can_Click() {
+    Unload();
+}
 
 void Veyra_P::Cmd_Etc_Click() {
     platform_.SetMousePointer(MousePointer::Hourglass);

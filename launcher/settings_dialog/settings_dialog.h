@@ -36,7 +36,7 @@ struct FileChooserRequest {
 
 // The form and its controls.
 class SettingsDialogView {
-public:
+  public:
     virtual ~SettingsDialogView() = default;
     // Outer size of the form and size of the screen, in twips.
     virtual int FormWidth() = 0;
@@ -69,7 +69,7 @@ public:
 };
 
 class SettingsDialogPlatform {
-public:
+  public:
     virtual ~SettingsDialogPlatform() = default;
     // The private-profile write; false when the platform reports a failure.
     virtual bool WriteIni(const std::string& section, const std::string& key,
@@ -97,12 +97,13 @@ std::string SaveFailedMessage(const std::string& settingsFile);
 
 // Initializes every button of the form, or sets their Enabled property.
 void SetCommands(SettingsDialogView& form, bool initialize, bool enable);
-void ZoomOpen(SettingsDialogPlatform& platform, const LauncherState& state, const ScreenRect& window);
+void ZoomOpen(SettingsDialogPlatform& platform, const LauncherState& state,
+              const ScreenRect& window);
 void ZoomClose(SettingsDialogPlatform& platform, const LauncherState& state,
                const ScreenRect& window);
 
 class Veyra_P {
-public:
+  public:
     Veyra_P(SettingsDialogView& view, SettingsDialogPlatform& platform, LauncherState& state,
             std::string makerPage);
 
@@ -119,7 +120,7 @@ public:
 
     bool Unloaded() const { return unloaded_; }
 
-private:
+  private:
     void ChooseOption(int index);
     void ShowOption(int index);
     void Unload();

@@ -24,7 +24,9 @@ RECT PixelRect(const Place& p) {
     return {Px(p.Left), Px(p.Top), Px(p.Left) + Px(p.Width), Px(p.Top) + Px(p.Height)};
 }
 
-COLORREF FromBgr(std::uint32_t bgr) { return static_cast<COLORREF>(bgr & 0xFFFFFF); }
+COLORREF FromBgr(std::uint32_t bgr) {
+    return static_cast<COLORREF>(bgr & 0xFFFFFF);
+}
 
 // One twip row of a background: its pixel row takes the colour of the last line drawn in it.
 void DrawTwipLine(const MemoryCanvas& canvas, int y, std::uint32_t colour) {
@@ -88,8 +90,8 @@ Win32SettingsDialog::Win32SettingsDialog() {
     // The height of a drop-down combo box includes its list.
     repeat_ = CreateWindowExA(0, "COMBOBOX", "",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
-                              combo.left, combo.top, combo.right - combo.left, 200, panel_,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
+                              combo.left, combo.top, combo.right - combo.left, 200, panel_, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
     SendMessageA(repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 
     auto add = [&](HWND parent, const char* caption, const Place& p) {
@@ -100,10 +102,18 @@ Win32SettingsDialog::Win32SettingsDialog() {
     cmdCan_ = add(form_, kCaptionCancel, kCmdCan);
     cmdEtc_ = add(form_, kCaptionOther, kCmdEtc);
 
-    cmdBgm_->Control().Click = [this] { if (presenter_) presenter_->Cmd_BGM_Click(); };
-    cmdSet_->Control().Click = [this] { if (presenter_) presenter_->Cmd_Set_Click(); };
-    cmdCan_->Control().Click = [this] { if (presenter_) presenter_->Cmd_Can_Click(); };
-    cmdEtc_->Control().Click = [this] { if (presenter_) presenter_->Cmd_Etc_Click(); };
+    cmdBgm_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_BGM_Click();
+    };
+    cmdSet_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_Set_Click();
+    };
+    cmdCan_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_Can_Click();
+    };
+    cmdEtc_->Control().Click = [this] {
+        if (presenter_) presenter_->Cmd_Etc_Click();
+    };
 }
 
 Win32SettingsDialog::~Win32SettingsDialog() {
@@ -118,9 +128,9 @@ Win32SettingsDialog::~Win32SettingsDialog() {
     }
 }
 
-std::unique_ptr<Win32CommandButton> Win32SettingsDialog::AddButton(HWND parent,
-                                                                   const char* caption, int x,
-                                                                   int y, int width, int height) {
+std::unique_ptr<Win32CommandButton> Win32SettingsDialog::AddButton(HWND parent, const char* caption,
+                                                                   int x, int y, int width,
+                                                                   int height) {
     auto button = std::make_unique<Win32CommandButton>(parent, x, y, width, height);
     // The form's saved layout: each button differs from the defaults only in its caption.
     PropertyStore saved;
@@ -159,8 +169,12 @@ int Win32SettingsDialog::FormHeight() {
     return (r.bottom - r.top) * 15;
 }
 
-int Win32SettingsDialog::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN) * 15; }
-int Win32SettingsDialog::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN) * 15; }
+int Win32SettingsDialog::ScreenWidth() {
+    return GetSystemMetrics(SM_CXSCREEN) * 15;
+}
+int Win32SettingsDialog::ScreenHeight() {
+    return GetSystemMetrics(SM_CYSCREEN) * 15;
+}
 
 void Win32SettingsDialog::MoveForm(int left, int top) {
     SetWindowPos(form_, nullptr, left / 15, top / 15, 0, 0,
@@ -184,7 +198,9 @@ void Win32SettingsDialog::ShowOptionMark(int index, bool on) {
     InvalidateRect(panel_, &box, FALSE);
 }
 
-void Win32SettingsDialog::SetRepeatEnabled(bool enabled) { EnableWindow(repeat_, enabled); }
+void Win32SettingsDialog::SetRepeatEnabled(bool enabled) {
+    EnableWindow(repeat_, enabled);
+}
 
 void Win32SettingsDialog::SetRepeatText(const std::string& text) {
     SetWindowTextA(repeat_, text.c_str());
@@ -230,8 +246,9 @@ void Win32SettingsDialog::DrawPanelLine(int y, std::uint32_t colour) {
 }
 
 void Win32SettingsDialog::Close() {
+    // The window goes with the form's destruction right after the loop: hiding it first would
+    // only cost time (NOTE: Wine waits up to 2 s for a window manager to confirm the unmap).
     closed_ = true;
-    ShowWindow(form_, SW_HIDE);
     PostMessageA(form_, WM_NULL, 0, 0);  // wakes the modal loop
 }
 
@@ -243,7 +260,8 @@ LRESULT CALLBACK Win32SettingsDialog::FormProc(HWND window, UINT message, WPARAM
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<Win32SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr || self->form_ == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (self == nullptr || self->form_ == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
     return self->HandleForm(message, wParam, lParam);
 }
 
@@ -255,7 +273,8 @@ LRESULT CALLBACK Win32SettingsDialog::PanelProc(HWND window, UINT message, WPARA
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<Win32SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr || self->panel_ == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (self == nullptr || self->panel_ == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
     return self->HandlePanel(message, wParam, lParam);
 }
 
@@ -340,7 +359,8 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
     RECT heading = PixelRect(kHeading);
     DrawTextA(target, kHeadingText, -1, &heading, DT_CENTER | DT_TOP | DT_NOPREFIX);
     RECT repeatCaption = PixelRect(kRepeatCaption);
-    DrawTextA(target, kRepeatCaptionText, -1, &repeatCaption, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+    DrawTextA(target, kRepeatCaptionText, -1, &repeatCaption,
+              DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
     for (int i = 0; i < 3; ++i) {
         RECT label = PixelRect(kOptionLabel[i]);
         DrawTextA(target, kOptionText[i], -1, &label, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
@@ -351,8 +371,7 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
     DrawTextA(target, fileName_.c_str(), -1, &file,
               DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     SelectObject(target, previous);
-    if (target != dc)
-        BitBlt(dc, 0, 0, canvas.Width(), canvas.Height(), canvas.Dc(), 0, 0, SRCCOPY);
+    if (target != dc) BitBlt(dc, 0, 0, canvas.Width(), canvas.Height(), canvas.Dc(), 0, 0, SRCCOPY);
 }
 
 Win32SettingsDialogPlatform::Win32SettingsDialogPlatform(LauncherPlatform& launcher, HWND owner)
@@ -363,7 +382,9 @@ bool Win32SettingsDialogPlatform::WriteIni(const std::string& section, const std
     return orveline::WriteIni(launcher_, section, key, value, file);
 }
 
-std::string Win32SettingsDialogPlatform::SettingsFile() { return SettingsFilePath(launcher_); }
+std::string Win32SettingsDialogPlatform::SettingsFile() {
+    return SettingsFilePath(launcher_);
+}
 
 std::optional<std::string> Win32SettingsDialogPlatform::ChooseFile(
     const FileChooserRequest& request) {

@@ -19,7 +19,7 @@ namespace orveline {
 class LauncherPlatform;
 
 class Win32SettingsDialog : public SettingsDialogView {
-public:
+  public:
     Win32SettingsDialog();
     Win32SettingsDialog(const Win32SettingsDialog&) = delete;
     Win32SettingsDialog& operator=(const Win32SettingsDialog&) = delete;
@@ -50,7 +50,7 @@ public:
     void DrawPanelLine(int y, std::uint32_t colour) override;
     void Close() override;
 
-private:
+  private:
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleForm(UINT message, WPARAM wParam, LPARAM lParam);
@@ -73,7 +73,7 @@ private:
 };
 
 class Win32SettingsDialogPlatform : public SettingsDialogPlatform {
-public:
+  public:
     Win32SettingsDialogPlatform(LauncherPlatform& launcher, HWND owner);
     bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
                   const std::string& file) override;
@@ -85,7 +85,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) override;
 
-private:
+  private:
     LauncherPlatform& launcher_;
     HWND owner_;
 };

@@ -15,7 +15,7 @@ struct Face {
 // Normal, HighLight, Selected, Pressed, Disable, HighLightSelect reached from Selected (white at
 // the top) and from a click (lavender grey at the top), and a low button.
 inline constexpr Face kFaces[] = {
-    {"N", 1095, 375}, {"HL", 1095, 375}, {"S", 1095, 375},   {"P", 1095, 375},
+    {"N", 1095, 375}, {"HL", 1095, 375},  {"S", 1095, 375},    {"P", 1095, 375},
     {"D", 1095, 375}, {"HLS", 1095, 375}, {"HLS2", 1095, 375}, {"...", 435, 315},
 };
 inline constexpr int kFaceCount = 8;
@@ -25,10 +25,18 @@ inline constexpr int kFaceMargin = 10;
 inline void DriveFace(Command& c, int face) {
     c.Initialize();
     switch (face) {
-        case 1: c.UserControl_MouseMove(0, 0, 1, 1); break;
-        case 2: c.UserControl_GotFocus(); break;
-        case 3: c.UserControl_MouseDown(1, 0, 1, 1); break;
-        case 4: c.Enabled(false); break;
+        case 1:
+            c.UserControl_MouseMove(0, 0, 1, 1);
+            break;
+        case 2:
+            c.UserControl_GotFocus();
+            break;
+        case 3:
+            c.UserControl_MouseDown(1, 0, 1, 1);
+            break;
+        case 4:
+            c.Enabled(false);
+            break;
         case 5:
             c.UserControl_GotFocus();
             c.UserControl_MouseMove(0, 0, 1, 1);
@@ -39,7 +47,8 @@ inline void DriveFace(Command& c, int face) {
             c.UserControl_MouseDown(1, 0, 1, 1);
             c.UserControl_MouseUp(1, 0, 1, 1);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

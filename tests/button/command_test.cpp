@@ -55,14 +55,30 @@ enum class Hook {
 void RunHook(Button& b, Hook hook) {
     Command& c = b.command;
     switch (hook) {
-        case Hook::GotFocus: c.UserControl_GotFocus(); break;
-        case Hook::LostFocus: c.UserControl_LostFocus(); break;
-        case Hook::LeftDown: c.UserControl_MouseDown(1, 0, 5, 5); break;
-        case Hook::RightDown: c.UserControl_MouseDown(2, 0, 5, 5); break;
-        case Hook::Move: c.UserControl_MouseMove(0, 0, 5, 5); break;
-        case Hook::LeftUp: c.UserControl_MouseUp(1, 0, 5, 5); break;
-        case Hook::RightUp: c.UserControl_MouseUp(2, 0, 5, 5); break;
-        case Hook::MiddleUp: c.UserControl_MouseUp(4, 0, 5, 5); break;
+        case Hook::GotFocus:
+            c.UserControl_GotFocus();
+            break;
+        case Hook::LostFocus:
+            c.UserControl_LostFocus();
+            break;
+        case Hook::LeftDown:
+            c.UserControl_MouseDown(1, 0, 5, 5);
+            break;
+        case Hook::RightDown:
+            c.UserControl_MouseDown(2, 0, 5, 5);
+            break;
+        case Hook::Move:
+            c.UserControl_MouseMove(0, 0, 5, 5);
+            break;
+        case Hook::LeftUp:
+            c.UserControl_MouseUp(1, 0, 5, 5);
+            break;
+        case Hook::RightUp:
+            c.UserControl_MouseUp(2, 0, 5, 5);
+            break;
+        case Hook::MiddleUp:
+            c.UserControl_MouseUp(4, 0, 5, 5);
+            break;
         case Hook::TimerOutside:
             b.surface.pointer = PointerPlace::OtherWindow;
             c.TmrMouse_Timer();
@@ -197,8 +213,8 @@ TEST(CommandGestures, LeftClickOnUnfocusedButton) {
     b.command.UserControl_GotFocus();                     // the press gives the focus first
     b.command.UserControl_MouseDown(1, 0, 1, 1);
     b.command.UserControl_MouseUp(1, 0, 1, 1);
-    EXPECT_EQ(b.surface.faces, (std::vector<SI>{SI::HighLight, SI::Pressed, SI::Pressed,
-                                                SI::HighLightSelect}));
+    EXPECT_EQ(b.surface.faces,
+              (std::vector<SI>{SI::HighLight, SI::Pressed, SI::Pressed, SI::HighLightSelect}));
     EXPECT_EQ(b.surface.gradientTops.back(), kLavender);
     EXPECT_EQ(b.command.State(), 4);
     EXPECT_EQ(b.clicks, 1);
@@ -300,12 +316,12 @@ TEST(CommandPaint, DrawingOrderIsClearGradientPiecesRefresh) {
 TEST(CommandPaint, PiecesOfAStandardButton) {
     auto pieces = FramePieces(1095, 375);
     const std::vector<TwipsRect> destinations = {
-        {1, 1, 60, 60},       {60, 1, 975, 60},      {1035, 1, 60, 60},   {1035, 60, 60, 255},
-        {1035, 315, 60, 60},  {60, 315, 975, 60},    {1, 315, 60, 60},    {1, 60, 60, 255},
+        {1, 1, 60, 60},      {60, 1, 975, 60},   {1035, 1, 60, 60}, {1035, 60, 60, 255},
+        {1035, 315, 60, 60}, {60, 315, 975, 60}, {1, 315, 60, 60},  {1, 60, 60, 255},
     };
     const std::vector<TwipsRect> sources = {
-        {0, 0, 60, 60},    {60, 1, 840, 60},   {900, 1, 60, 60},  {900, 60, 60, 255},
-        {900, 315, 60, 60}, {60, 315, 840, 60}, {0, 315, 60, 60},  {1, 60, 60, 255},
+        {0, 0, 60, 60},     {60, 1, 840, 60},   {900, 1, 60, 60}, {900, 60, 60, 255},
+        {900, 315, 60, 60}, {60, 315, 840, 60}, {0, 315, 60, 60}, {1, 60, 60, 255},
     };
     for (std::size_t i = 0; i < 8; ++i) {
         EXPECT_EQ(pieces[i].Destination, destinations[i]) << "piece " << i;

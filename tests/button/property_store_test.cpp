@@ -114,10 +114,14 @@ TEST(ButtonPropertyStore, TextDefaultsCountAsTheirNumbers) {
         bool same;
     };
     const std::vector<Case> cases = {
-        {std::int32_t{1}, std::string("1"), true},   {std::int32_t{0}, std::string("0"), true},
-        {std::int32_t{2}, std::string("1"), false},  {true, true, true},
-        {false, true, false},                        {std::string("a"), std::string("a"), true},
-        {std::string("1"), std::string("1.0"), false}, {std::int32_t{0}, std::string("x"), false},
+        {std::int32_t{1}, std::string("1"), true},
+        {std::int32_t{0}, std::string("0"), true},
+        {std::int32_t{2}, std::string("1"), false},
+        {true, true, true},
+        {false, true, false},
+        {std::string("a"), std::string("a"), true},
+        {std::string("1"), std::string("1.0"), false},
+        {std::int32_t{0}, std::string("x"), false},
     };
     for (const Case& c : cases) EXPECT_EQ(SameAsDefault(c.value, c.fallback), c.same);
 }

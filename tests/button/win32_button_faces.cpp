@@ -29,10 +29,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RegisterClassA(&wc);
     RECT outer{0, 0, testing::kFaceMargin * 2 + testing::kFaceSpacing * testing::kFaceCount, 45};
     AdjustWindowRect(&outer, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, FALSE);
-    HWND window = CreateWindowA("VeyraCommandFaces", "Veyra.Command faces",
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100,
-                                outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                                nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowA("VeyraCommandFaces", "Veyra.Command faces",
+                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, outer.right - outer.left,
+                      outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
     std::vector<std::unique_ptr<Win32CommandButton>> buttons;
     for (int i = 0; i < testing::kFaceCount; ++i) {
         const testing::Face& face = testing::kFaces[i];

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialog_layout.h"
+#include "fake_dialog_platform.h"
 #include "launcher_state.h"
 #include "recording_surface.h"
 #include "veyra_b.h"
@@ -68,48 +69,6 @@ struct FakeView : SettingsDialogView {
     void Close() override { ++closed; }
 };
 
-struct Write {
-    std::string section, key, value, file;
-    bool operator==(const Write& o) const {
-        return std::tie(section, key, value, file) == std::tie(o.section, o.key, o.value, o.file);
-    }
-};
-
-struct FakePlatform : SettingsDialogPlatform {
-    std::vector<Write> writes;
-    int failingWrite = -1;  // index of a write that fails, -1 for none
-    std::optional<std::string> chosenFile;
-    std::vector<FileChooserRequest> chooserRequests;
-    std::vector<std::string> opened;
-    std::vector<MousePointer> pointers;
-    std::vector<std::string> messages;
-    std::vector<std::pair<ScreenRect, ScreenRect>> zooms;
-    bool cursorKnown = true;
-    int cursorX = 100, cursorY = 50;
-
-    bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                  const std::string& file) override {
-        writes.push_back({section, key, value, file});
-        return static_cast<int>(writes.size()) - 1 != failingWrite;
-    }
-    std::string SettingsFile() override { return "/home/u/.config/orveline/Orveline.ini"; }
-    std::optional<std::string> ChooseFile(const FileChooserRequest& request) override {
-        chooserRequests.push_back(request);
-        return chosenFile;
-    }
-    void OpenWebPage(const std::string& address) override { opened.push_back(address); }
-    bool CursorPosition(int& x, int& y) override {
-        x = cursorX;
-        y = cursorY;
-        return cursorKnown;
-    }
-    void SetMousePointer(MousePointer pointer) override { pointers.push_back(pointer); }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) override {
-        zooms.emplace_back(from, to);
-    }
-};
-
 struct Dialog {
     LauncherState state;
     FakeView view;
@@ -133,11 +92,10 @@ TEST(SettingsDialogLoad, EachKindMarksItsOptionAndEnablesItsControl) {
         bool repeat;
         bool fileButton;
     };
-    for (const Case& c : {Case{0, {true, false, false}, false, false},
-                          Case{1, {false, true, false}, true, false},
-                          Case{2, {false, false, true}, false, true},
-                          Case{7, {false, false, false}, false, false},
-                          Case{-1, {false, false, false}, false, false}}) {
+    for (const Case& c :
+         {Case{0, {true, false, false}, false, false}, Case{1, {false, true, false}, true, false},
+          Case{2, {false, false, true}, false, true}, Case{7, {false, false, false}, false, false},
+          Case{-1, {false, false, false}, false, false}}) {
         SCOPED_TRACE(c.kind);
         Dialog d(c.kind);
         d.Load();
@@ -153,8 +111,8 @@ TEST(SettingsDialogLoad, EachKindMarksItsOptionAndEnablesItsControl) {
 TEST(SettingsDialogLoad, OffMarksComeBeforeTheOnMark) {
     Dialog d(2);
     d.Load();
-    EXPECT_EQ(d.view.markCalls, (std::vector<std::pair<int, bool>>{
-                                    {0, false}, {1, false}, {2, false}, {2, true}}));
+    EXPECT_EQ(d.view.markCalls,
+              (std::vector<std::pair<int, bool>>{{0, false}, {1, false}, {2, false}, {2, true}}));
 }
 
 TEST(SettingsDialogLoad, RepeatTextAndItemsUseTheHashHashFormat) {
@@ -221,7 +179,8 @@ TEST(SettingsDialogOptions, MarkAndLabelChooseTheSameOption) {
         else
             d.form.Img_BGM_MouseDown(c.index, 1, 0, 0, 0);
         EXPECT_EQ(d.state.BgmKind, c.index);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(d.view.marks[static_cast<std::size_t>(i)], i == c.index);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(d.view.marks[static_cast<std::size_t>(i)], i == c.index);
         EXPECT_EQ(d.view.repeatEnabled, c.index == 1);
         EXPECT_EQ(d.view.cmdBgm.command.EnabledValue(), c.index == 2);
         EXPECT_EQ(d.state.BgmRepeat, 9);  // the option leaves track and file alone
@@ -279,9 +238,9 @@ TEST(SettingsDialogSave, KindOutsideTheOptionsIsWrittenBackUnchanged) {
 
 TEST(SettingsDialogSave, ComboTextBecomesTheTrackNumber) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"12", "12"}, {"2.5", "2"},  {"3.5", "4"},     {"45", "45"},   {"abc", "0"},
-        {"", "0"},    {"40000", "0"}, {"32767", "32767"}, {"-32768", "-32768"}, {" 7 ", "7"},
-        {"1e1", "10"}, {"7abc", "0"},
+        {"12", "12"},         {"2.5", "2"}, {"3.5", "4"},   {"45", "45"},
+        {"abc", "0"},         {"", "0"},    {"40000", "0"}, {"32767", "32767"},
+        {"-32768", "-32768"}, {" 7 ", "7"}, {"1e1", "10"},  {"7abc", "0"},
     };
     for (const auto& [text, written] : cases) {
         SCOPED_TRACE(text);
@@ -320,8 +279,7 @@ TEST(SettingsDialogCancel, WritesNothingAndZoomsBack) {
     d.form.Cmd_Can_Click();
     EXPECT_TRUE(d.platform.writes.empty());
     EXPECT_EQ(d.view.closed, 1);
-    EXPECT_EQ(d.platform.zooms.back(),
-              (std::pair{d.view.window, ScreenRect{100, 50, 100, 50}}));
+    EXPECT_EQ(d.platform.zooms.back(), (std::pair{d.view.window, ScreenRect{100, 50, 100, 50}}));
 }
 
 TEST(SettingsDialogOther, OpensTheMakersPageUnderTheHourglassAndStaysOpen) {
@@ -341,7 +299,7 @@ TEST(SettingsDialogBackground, FormIsBlueGreyAndPanelLighterGrey) {
     ASSERT_EQ(d.view.formLines.size(), 3781u);
     ASSERT_EQ(d.view.panelLines.size(), 2536u);
     EXPECT_EQ(d.view.formLines.front().second, 0x1E0000u);  // red 0, green 0, blue 30
-    EXPECT_EQ(d.view.formLines[1890].second, 0xFADCDCu);   // brightest in the middle
+    EXPECT_EQ(d.view.formLines[1890].second, 0xFADCDCu);    // brightest in the middle
     EXPECT_EQ(d.view.panelLines.front().second, 0x1E1E1Eu);
     EXPECT_EQ(d.view.panelLines[1267].second, 0xFAFAFAu);
     EXPECT_EQ(BackgroundLevel(3780, 3780), 0);
