@@ -138,6 +138,10 @@ Win32CommandButton::~Win32CommandButton() {
     }
 }
 
+bool Win32CommandButton::InSameForm(HWND other) const {
+    return other != nullptr && GetAncestor(other, GA_ROOT) == GetAncestor(window_, GA_ROOT);
+}
+
 void Win32CommandButton::StopPointerPoll() {
     KillTimer(window_, kMouseTimer);
 }
@@ -172,15 +176,13 @@ LRESULT Win32CommandButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             Paint();
             return 0;
         case WM_SETFOCUS:
-            control_.UserControl_GotFocus();
+            // Focus coming back with the form's activation is no focus change inside the form.
+            if (InSameForm(reinterpret_cast<HWND>(wParam))) control_.UserControl_GotFocus();
             return 0;
-        case WM_KILLFOCUS: {
-            // Another program taking the focus is no focus change inside the form.
-            HWND next = reinterpret_cast<HWND>(wParam);
-            if (next != nullptr && GetWindowThreadProcessId(next, nullptr) == GetCurrentThreadId())
-                control_.UserControl_LostFocus();
+        case WM_KILLFOCUS:
+            // Nor is focus leaving for another window: a message box, another program.
+            if (InSameForm(reinterpret_cast<HWND>(wParam))) control_.UserControl_LostFocus();
             return 0;
-        }
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:

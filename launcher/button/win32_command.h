@@ -77,6 +77,7 @@ class Win32CommandButton : private CommandSurface {
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
+    bool InSameForm(HWND other) const;
 
     int WidthTwips() const override { return width_ * kTwipsPerPixel; }
     int HeightTwips() const override { return height_ * kTwipsPerPixel; }

@@ -120,10 +120,16 @@ data = open(sys.argv[1], "rb").read()
 sys.exit(0 if b"BGM\x8b\xe6\x95\xaa=2" in data and b"BGM\xd8\xcb\xdf\xb0\xc4=7" in data else 1)
 PY
 
-# 2. Cancel after a change: the file stays as it was.
+# 2. Hover and leave a button; cancel after a change: the file stays as it was.
 write_settings 1 3
 cp "$settings" "$work/before.ini"
 start_dialog
+xdotool mousemove --sync $((wx + 250)) $((wy + 212))
+sleep 0.5
+check_picture dialog-hover hover.probes
+xdotool mousemove --sync $((wx + 5)) $((wy + 5))
+sleep 0.5
+check_picture dialog-left left.probes
 click_at "${file_option_label[@]}"
 click_at "${cancel_button[@]}"
 wait_exit
