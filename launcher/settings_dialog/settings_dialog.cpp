@@ -142,7 +142,10 @@ void Veyra_P::Cmd_BGM_Click() {
     const FileChooserRequest request{"BGMﾌｧｲﾙ (MP3 WAV)", "*.MP3;*.WAV", "ﾌｧｲﾙを開く"};
     std::optional<std::string> chosen = platform_.ChooseFile(request);
     if (!chosen || chosen->empty()) return;
-    state_.BgmFile = chosen->substr(0, chosen->find('\0'));
+    std::string path = chosen->substr(0, chosen->find('\0'));
+    // A line break would end the value in the settings file and start a line of its own there.
+    if (path.empty() || path.find_first_of("\r\n") != std::string::npos) return;
+    state_.BgmFile = path;
     view_.SetFileCaption(state_.BgmFile);
 }
 

@@ -203,12 +203,22 @@ TEST(SettingsDialogOptions, ChoosingAFileKeepsTheKind) {
     EXPECT_EQ(d.platform.chooserRequests[0].Title, "ﾌｧｲﾙを開く");
 }
 
-TEST(SettingsDialogOptions, CancelledFileChoiceChangesNothing) {
-    Dialog d(2, 0, "/music/old.mp3");
-    d.Load();
-    d.form.Cmd_BGM_Click();
-    EXPECT_EQ(d.state.BgmFile, "/music/old.mp3");
-    EXPECT_EQ(d.view.fileCaption, "/music/old.mp3");
+TEST(SettingsDialogOptions, CancelledOrUnstorableFileChoiceChangesNothing) {
+    // Cancelled, a path that cannot be one settings value, a path cut at its first NUL.
+    const std::vector<std::pair<std::optional<std::string>, std::string>> cases = {
+        {std::nullopt, "/music/old.mp3"},
+        {std::string("/music/a\nBGM=1.mp3"), "/music/old.mp3"},
+        {std::string("/music/b\r.wav"), "/music/old.mp3"},
+        {std::string("/music/c.mp3\0junk", 17), "/music/c.mp3"},
+    };
+    for (const auto& [chosen, kept] : cases) {
+        Dialog d(2, 0, "/music/old.mp3");
+        d.Load();
+        d.platform.chosenFile = chosen;
+        d.form.Cmd_BGM_Click();
+        EXPECT_EQ(d.state.BgmFile, kept);
+        EXPECT_EQ(d.view.fileCaption, kept);
+    }
 }
 
 TEST(SettingsDialogSave, WritesTheThreeKeysInOrderAndCloses) {
