@@ -5,6 +5,8 @@
 
 namespace orveline {
 
+using namespace command_state;
+
 namespace {
 
 constexpr int kFrame = 60;  // twips, 4 pixels

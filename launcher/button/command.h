@@ -16,8 +16,13 @@ namespace orveline {
 
 enum class StateImage { Normal, HighLight, HighLightSelect, Selected, Pressed, Disable };
 
-// Values of `State`.
-enum : std::uint8_t { Normal = 1, HighLight = 2, Selected = 3, HighLightSelect = 4 };
+// Values of `State`; 0 until Initialize.
+namespace command_state {
+inline constexpr std::uint8_t Normal = 1;
+inline constexpr std::uint8_t HighLight = 2;
+inline constexpr std::uint8_t Selected = 3;
+inline constexpr std::uint8_t HighLightSelect = 4;
+}  // namespace command_state
 
 constexpr int kTwipsPerPixel = 15;
 // The state images are 64 x 25 pixels.
