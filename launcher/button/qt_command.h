@@ -1,6 +1,7 @@
 // Qt widget of the push button: a retained face image painted by the portable control, the
 // caption drawn over it, a 100 ms poll of the widget under the pointer. Pairs with command.h.
-// Known gap: with the face hidden (Visible 0) the widget still takes the pointer everywhere.
+// With the face hidden (Visible 0) the parent shows through and the caption is drawn over it;
+// pointer input over that area still reaches the control.
 #pragma once
 
 #include <QImage>

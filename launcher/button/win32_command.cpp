@@ -231,7 +231,18 @@ LRESULT Win32CommandButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32CommandButton::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window_, &ps);
-    if (opaque_ && face_.Dc()) BitBlt(dc, 0, 0, width_, height_, face_.Dc(), 0, 0, SRCCOPY);
+    if (opaque_ && face_.Dc()) {
+        BitBlt(dc, 0, 0, width_, height_, face_.Dc(), 0, 0, SRCCOPY);
+    } else {
+        // Transparent face: the parent paints what lies under the control, the caption follows.
+        HWND parent = GetParent(window_);
+        POINT origin{0, 0};
+        MapWindowPoints(window_, parent, &origin, 1);
+        POINT previousOrigin{};
+        SetViewportOrgEx(dc, -origin.x, -origin.y, &previousOrigin);
+        SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        SetViewportOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
+    }
     if (!font_.Get() || fontOfHandle_ != *caption_.Font) {
         font_ = GdiObject(CreateCaptionFont(*caption_.Font));
         fontOfHandle_ = *caption_.Font;

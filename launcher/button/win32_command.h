@@ -2,7 +2,8 @@
 // retained memory bitmap (GradientFill, StretchBlt of the frame pieces), the caption drawn over
 // it, a 100 ms WM_TIMER poll of GetCursorPos + WindowFromPoint, capture between press and
 // release. Pairs with command.h.
-// Known gap: with the face hidden (Visible 0) the window leaves its area unpainted.
+// With the face hidden (Visible 0) the parent paints the control's area (WM_PRINTCLIENT) and
+// the caption is drawn over it; pointer input over that area still reaches the control.
 #pragma once
 
 #include <windows.h>

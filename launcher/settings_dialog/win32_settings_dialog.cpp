@@ -291,6 +291,12 @@ LRESULT Win32SettingsDialog::HandleForm(UINT message, WPARAM wParam, LPARAM lPar
             EndPaint(form_, &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:
+            // What lies under a control with a transparent face.
+            if (formBackground_.Dc())
+                BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, formBackground_.Width(),
+                       formBackground_.Height(), formBackground_.Dc(), 0, 0, SRCCOPY);
+            return 0;
         case WM_SIZE:
             if (presenter_ && formBackground_.Dc()) presenter_->Form_Resize();
             return 0;
@@ -320,6 +326,9 @@ LRESULT Win32SettingsDialog::HandlePanel(UINT message, WPARAM wParam, LPARAM lPa
             EndPaint(panel_, &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:
+            PaintPanel(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {

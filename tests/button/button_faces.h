@@ -13,12 +13,12 @@ struct Face {
 };
 
 // Normal, HighLight, Selected, Pressed, Disable, HighLightSelect reached from Selected (white at
-// the top) and from a click (lavender grey at the top), and a low button.
+// the top) and from a click (lavender grey at the top), a low button, and a hidden face.
 inline constexpr Face kFaces[] = {
-    {"N", 1095, 375}, {"HL", 1095, 375},  {"S", 1095, 375},    {"P", 1095, 375},
-    {"D", 1095, 375}, {"HLS", 1095, 375}, {"HLS2", 1095, 375}, {"...", 435, 315},
+    {"N", 1095, 375},   {"HL", 1095, 375},   {"S", 1095, 375},  {"P", 1095, 375},  {"D", 1095, 375},
+    {"HLS", 1095, 375}, {"HLS2", 1095, 375}, {"...", 435, 315}, {"V0", 1095, 375},
 };
-inline constexpr int kFaceCount = 8;
+inline constexpr int kFaceCount = 9;
 inline constexpr int kFaceSpacing = 85;  // pixels between the buttons' left edges
 inline constexpr int kFaceMargin = 10;
 
@@ -46,6 +46,9 @@ inline void DriveFace(Command& c, int face) {
             c.UserControl_GotFocus();
             c.UserControl_MouseDown(1, 0, 1, 1);
             c.UserControl_MouseUp(1, 0, 1, 1);
+            break;
+        case 8:
+            c.Visible(0);
             break;
         default:
             break;

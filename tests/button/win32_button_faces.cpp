@@ -10,6 +10,13 @@
 namespace {
 
 LRESULT CALLBACK FacesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PRINTCLIENT) {
+        RECT all;
+        GetClientRect(window, &all);
+        FillRect(reinterpret_cast<HDC>(wParam), &all,
+                 reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND)));
+        return 0;
+    }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
