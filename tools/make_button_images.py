@@ -97,18 +97,20 @@ def corner_pixel(spec, name, i, j, right, bottom):
     row_side = spec["bottom" if bottom else "top"]
     column_side = spec["right" if right else "left"]
     end_y = 20 if bottom else 4
-    # Rings are rounded on a quarter circle whose centre lies 4 pixels in from the corner;
-    # the Pressed frame is set one pixel further in, and its first ring is plain background.
+    # Rings are rounded on quarter circles about a point 3.6 pixels in from the corner: a
+    # sample's ring is how far it lies inside the circle of radius 3.4 (fitted to the corner of
+    # Normal as it should look). The Pressed frame is set one pixel further in, and its first
+    # ring is plain background.
     inset = OUTLINE_RING.get(name, 1) - 1
-    radius = 4.0 - inset
+    centre, reach = 3.6, 3.4
     samples = []
     steps = 4
     for sy in range(steps):
         for sx in range(steps):
             u = i + (sx + 0.5) / steps - inset
             v = j + (sy + 0.5) / steps - inset
-            dx, dy = radius - u, radius - v
-            depth = radius - math.hypot(max(dx, 0), max(dy, 0))
+            dx, dy = centre - u, centre - v
+            depth = reach - math.hypot(max(dx, 0), max(dy, 0))
             if u < 0 or v < 0 or depth < 0:
                 samples.append(BACKGROUND)
                 continue
