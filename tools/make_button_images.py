@@ -92,10 +92,10 @@ def column_colour(ring, y):
     return r << 16 | g << 8 | bl
 
 
-def corner_pixel(spec, name, i, j, right, bottom):
+def corner_pixel(frame, name, i, j, right, bottom):
     """Colour of the corner-block pixel i columns and j rows in from the corner."""
-    row_side = spec["bottom" if bottom else "top"]
-    column_side = spec["right" if right else "left"]
+    row_side = frame["bottom" if bottom else "top"]
+    column_side = frame["right" if right else "left"]
     end_y = 20 if bottom else 4
     # Rings are rounded on quarter circles about a point 3.6 pixels in from the corner: a
     # sample's ring is how far it lies inside the circle of radius 3.4 (fitted to the corner of
@@ -123,7 +123,7 @@ def corner_pixel(spec, name, i, j, right, bottom):
 
 
 def draw(name):
-    spec = IMAGES[name]
+    frame = IMAGES[name]
     pixels = [[0] * WIDTH for _ in range(HEIGHT)]
     # Face: the gradient that the button paints, white at the top.
     for y in range(HEIGHT):
@@ -133,18 +133,18 @@ def draw(name):
             pixels[y][x] = c[0] << 16 | c[1] << 8 | c[2]
     for ring in range(4):
         for x in range(4, 60):
-            pixels[ring][x] = row_colour(spec["top"][ring], x)
-            pixels[HEIGHT - 1 - ring][x] = row_colour(spec["bottom"][ring], x)
+            pixels[ring][x] = row_colour(frame["top"][ring], x)
+            pixels[HEIGHT - 1 - ring][x] = row_colour(frame["bottom"][ring], x)
         for y in range(4, 21):
-            pixels[y][ring] = column_colour(spec["left"][ring], y)
-            pixels[y][WIDTH - 1 - ring] = column_colour(spec["right"][ring], y)
+            pixels[y][ring] = column_colour(frame["left"][ring], y)
+            pixels[y][WIDTH - 1 - ring] = column_colour(frame["right"][ring], y)
     for right in (False, True):
         for bottom in (False, True):
             for j in range(4):
                 for i in range(4):
                     x = WIDTH - 1 - i if right else i
                     y = HEIGHT - 1 - j if bottom else j
-                    pixels[y][x] = corner_pixel(spec, name, i, j, right, bottom)
+                    pixels[y][x] = corner_pixel(frame, name, i, j, right, bottom)
     return pixels
 
 
