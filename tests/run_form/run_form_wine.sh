@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The full-screen run under Wine: "Orveline.scr /s" starts the renderer, has a hidden window
 # "Veyra_Main", plays the MP3 of its settings (into a file-backed ALSA device), refuses a second
-# /s, and ends within 300 ms of the renderer's window going, after a key press or after the
-# renderer was killed; WM_CLOSE to "Veyra_Main" ends the launcher and leaves the renderer.
+# /s, and ends within 300 ms of the renderer's window going (the music stopped), after a key press
+# or after the renderer was killed; WM_CLOSE to "Veyra_Main" ends the launcher and leaves the renderer.
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 for f in Orveline.scr Orveline.dll; do [ -f "$ORVELINE_DIST/$f" ] || win_fail "no $f"; done
 
@@ -68,6 +68,9 @@ win_key space OrvelineVC
 gap=$(launcher_gap_after_window)
 win_log "key press: launcher ended $gap ms after the renderer's window"
 [ "$gap" -le 300 ] || win_fail "the launcher ended $gap ms after the renderer's window"
+size3=$(size_of "$audio")
+sleep 0.5
+[ "$(size_of "$audio")" -eq "$size3" ] || win_fail "music goes on after the run"
 
 # 2. The renderer killed: the launcher follows the same way.
 start_run
