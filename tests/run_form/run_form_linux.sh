@@ -2,7 +2,8 @@
 # The full-screen run on Linux: "Orveline.scr /s" starts the renderer, shows no window of its own
 # but has one titled "Veyra_Main", plays the MP3 of its settings (SDL's disk driver writes it to a
 # file), refuses a second /s, and ends within 300 ms of the renderer's window going, whether a
-# key ended the renderer or SIGKILL did; SIGTERM to the launcher ends it and leaves the renderer.
+# key ended the renderer or SIGKILL did; SIGTERM to the launcher ends it and leaves the renderer;
+# a renderer file that cannot be started ends the run at once.
 set -u
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
 scr="$ORVELINE_DIST/Orveline.scr"
@@ -111,4 +112,19 @@ rc=$?
 launcher_pid=""
 [ "$rc" -eq 0 ] || fail "the launcher ended with $rc on SIGTERM (its close handling did not run)"
 has_window OrvelineVC || fail "ending the launcher ended the renderer"
+
+# 4. A renderer file that is no program: the run ends at once instead of waiting for a window
+# (the watch goes by title, so the renderer left running above must go first).
+pkill -KILL -f "^$renderer\$"
+for ((i = 0; i < 100; i++)); do has_window OrvelineVC || break; sleep 0.05; done
+mkdir -p "$work/broken"
+cp "$scr" "$work/broken/Orveline.scr"
+echo "not a program" >"$work/broken/Orveline.dll"
+start=$(date +%s%3N)
+timeout 10 "$work/broken/Orveline.scr" /s 2>/dev/null
+rc=$?
+elapsed=$(($(date +%s%3N) - start))
+log "unstartable renderer: the launcher ended after $elapsed ms with $rc"
+[ "$rc" -eq 0 ] || fail "the launcher ended with $rc when the renderer could not start"
+[ "$elapsed" -lt 3000 ] || fail "the launcher waited $elapsed ms for a renderer that could not start"
 log "passed"

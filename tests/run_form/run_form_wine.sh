@@ -2,7 +2,8 @@
 # The full-screen run under Wine: "Orveline.scr /s" starts the renderer, has a hidden window
 # "Veyra_Main", plays the MP3 of its settings (into a file-backed ALSA device), refuses a second
 # /s, and ends within 300 ms of the renderer's window going (the music stopped), after a key press
-# or after the renderer was killed; WM_CLOSE to "Veyra_Main" ends the launcher and leaves the renderer.
+# or after the renderer was killed; WM_CLOSE to "Veyra_Main" ends the launcher and leaves the
+# renderer; a renderer file that cannot be started ends the run at once.
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 for f in Orveline.scr Orveline.dll; do [ -f "$ORVELINE_DIST/$f" ] || win_fail "no $f"; done
 
@@ -90,4 +91,19 @@ win_tool post Veyra_Main 0x0010 || win_fail "cannot post WM_CLOSE to Veyra_Main"
 win_wait_exit launcher 5 || win_fail "WM_CLOSE to Veyra_Main did not end the launcher"
 [ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT"
 win_tool find OrvelineVC >/dev/null || win_fail "ending the launcher ended the renderer"
+
+# 4. A renderer file that is no program: the run ends at once instead of waiting for a window
+# (the watch goes by title, so the renderer left running above must go first).
+win_key space OrvelineVC
+win_wait_gone OrvelineVC 10 || win_fail "the renderer left running did not end"
+mkdir -p "$work/broken"
+cp "$work/Orveline.scr" "$work/broken/"
+echo "not a program" >"$work/broken/Orveline.dll"
+start=$(now_ms)
+win_start broken "$work/broken/Orveline.scr" /s
+win_wait_exit broken 10 || win_fail "the launcher waits for a renderer that cannot start"
+elapsed=$(($(now_ms) - start))
+win_log "unstartable renderer: the launcher ended after $elapsed ms with $WIN_EXIT"
+[ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT"
+[ "$elapsed" -lt 5000 ] || win_fail "the launcher waited $elapsed ms for a renderer that cannot start"
 win_log "passed"
