@@ -48,13 +48,12 @@ std::string withoutLeadingBlanks(const std::string& s) {
     return s.substr(skipBlanks(s, 0, s.size()));
 }
 
-// Case folding of one character: ASCII letters and full-width Latin letters.
+// Case folding of one character: ASCII letters only (the Windows calls, as Wine has them, fold
+// no full-width letters either).
 unsigned foldedChar(const std::string& s, std::size_t i, std::size_t next) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     if (next == i + 1) return (b0 >= 'a' && b0 <= 'z') ? b0 - 'a' + 'A' : b0;
-    unsigned code = (b0 << 8) | static_cast<unsigned char>(s[i + 1]);
-    if (code >= 0x8281 && code <= 0x829A) code = code - 0x8281 + 0x8260;
-    return code;
+    return (b0 << 8) | static_cast<unsigned char>(s[i + 1]);
 }
 
 bool sameName(const std::string& a, const std::string& b) {
@@ -114,6 +113,9 @@ bool saveFile(const std::string& path, const std::string& bytes) {
 
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
+// Names and values end at a NUL byte, as the Windows calls see them.
+std::string upToNul(const std::string& s) { return s.substr(0, s.find('\0')); }
+
 }  // namespace
 
 ProfileDocument ProfileDocument::parse(const std::string& bytes) {
@@ -126,7 +128,7 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
     if (bytes.compare(0, 3, kUtf8Mark) == 0) next = 3;
     while (next < bytes.size()) {
         std::size_t begin = next;
-        std::size_t end = bytes.find('\n', begin);
+        std::size_t end = bytes.find_first_of("\r\n", begin);
         end = (end == std::string::npos) ? bytes.size() : end;
         next = end + 1;
 
@@ -140,7 +142,8 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
                 if (bytes[i] == ']') close = i;
             }
             if (close != std::string::npos) {
-                doc.sections.push_back(ProfileSection{bytes.substr(begin + 1, close - begin - 1), {}});
+                doc.sections.push_back(
+                    ProfileSection{upToNul(bytes.substr(begin + 1, close - begin - 1)), {}});
                 section = &doc.sections.back();
                 previous = nullptr;
                 continue;
@@ -157,7 +160,8 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
         }
         // Runs of entries with an empty name collapse into one.
         if (nameEnd > begin || previous == nullptr || !previous->name.empty()) {
-            section->keys.push_back(ProfileKey{bytes.substr(begin, nameEnd - begin), value});
+            section->keys.push_back(ProfileKey{upToNul(bytes.substr(begin, nameEnd - begin)),
+                                               value ? std::optional(upToNul(*value)) : value});
             previous = &section->keys.back();
         }
     }
@@ -167,7 +171,7 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
 std::string ProfileDocument::serialize() const {
     std::string out;
     for (const ProfileSection& section : sections) {
-        if (!section.name.empty()) out += "\r\n[" + section.name + "]\r\n";
+        if (!section.name.empty()) out += "[" + section.name + "]\r\n";
         for (const ProfileKey& key : section.keys) {
             out += key.name;
             if (key.value) out += "=" + *key.value;

@@ -1,21 +1,23 @@
 // Our own private-profile (initialisation file) read and write for platforms without kernel32,
 // following what the Windows calls do on every case the launcher meets, checked against Wine's
 // kernel32 by tests/launcher (profile comparison):
-//   - lines end at LF; blanks (space, tab, CR, LF, VT, FF, Ctrl-Z) around a line, around a key
+//   - lines end at CR or LF; blanks (space, tab, CR, LF, VT, FF, Ctrl-Z) around a line, around a key
 //     name and before a value are not part of them; blank lines are dropped on rewrite;
 //   - "[name]" up to the last ']' starts a section; lines before the first section and lines
 //     without '=' are kept as they stand;
-//   - section and key names match without regard to case (ASCII and full-width Latin letters);
+//   - section and key names match without regard to ASCII case;
 //     the first matching section and, in it, the first matching key win;
 //   - a read copies at most size - 1 bytes, drops one pair of surrounding quotes, and gives the
 //     default for a missing file, section or key;
 //   - a write that changes nothing leaves the file alone; otherwise the whole file is written
-//     again in the canonical layout (CRLF, a blank line before each section header), with the
+//     again in the canonical layout (CRLF line ends, no blank lines), with the
 //     new section or key appended at the end.
 // Texts are bytes: code-page-932 double-byte characters are kept whole (a trail byte that looks
-// like ']' or a letter is not one), and bytes that are not valid in that code page are kept as
-// they are (NOTE: Wine converts the file through Unicode and replaces such bytes on rewrite;
-// we keep the user's bytes).
+// like ']' or a letter is not one); a name or value ends at a NUL byte.
+// NOTE: one deliberate difference: the Windows calls (as Wine has them) read the file through
+// Unicode, so a byte sequence that is not a character of code page 932 (a lead byte before a
+// line end or an unassigned pair) comes back as '・' and may swallow the line end after it. We
+// keep such bytes as they are and end lines where the bytes say.
 // Portable C++: no operating-system header.
 #pragma once
 

@@ -87,9 +87,10 @@ TEST(ProfileRead, DoubleByteCharactersStayWhole) {
     // "[表]": the trail byte of 0x955C is the separator byte, of 0x835D the ']' byte.
     const std::string file = "[\x83\x5D]\nk=1\n[\x95\x5C]\n\x82\x60=2\n";
     EXPECT_EQ(read(file, "\x83\x5D", "k"), "1");
-    // Full-width letters match without regard to case; a trail byte that looks like a letter does
-    // not.
-    EXPECT_EQ(read(file, "\x95\x5C", "\x82\x81"), "2");
+    EXPECT_EQ(read(file, "\x95\x5C", "\x82\x60"), "2");
+    // Only ASCII letters match without regard to case: not full-width ones, and not a trail byte
+    // that looks like a letter.
+    EXPECT_EQ(read(file, "\x95\x5C", "\x82\x81"), "");
     EXPECT_EQ(read("[S]\n\x83\x41=3\n", "S", "\x83\x61"), "");
 }
 
@@ -100,7 +101,21 @@ TEST(ProfileWrite, EditsInPlaceKeepingEveryOtherLine) {
     EXPECT_TRUE(doc.set("C", "w", "4"));
     EXPECT_FALSE(doc.set("C", "w", "4")) << "the same value is no change";
     EXPECT_EQ(doc.serialize(),
-              "; comment\r\n\r\n[A]\r\nx=9\r\n\r\n[B]\r\ny=2\r\nz=3\r\n\r\n[C]\r\nw=4\r\n");
+              "; comment\r\n[A]\r\nx=9\r\n[B]\r\ny=2\r\nz=3\r\n[C]\r\nw=4\r\n");
+}
+
+TEST(ProfileParse, LinesEndAtEitherLineEndAndTextsAtNul) {
+    const std::string file = std::string("[S]\rk=1\rrest\nv=a\0b\n", 19);
+    EXPECT_EQ(read(file, "S", "k"), "1");
+    EXPECT_EQ(read(file, "S", "v"), "a");
+    EXPECT_EQ(ProfileDocument::parse(file).serialize(), "[S]\r\nk=1\r\nrest\r\nv=a\r\n");
+}
+
+TEST(ProfileParse, BytesOutsideTheCodePageAreKept) {
+    const std::string file = "[S]\nk=\x81\nj=\x82]\n";
+    EXPECT_EQ(read(file, "S", "k"), "\x81");
+    EXPECT_EQ(read(file, "S", "j"), "\x82]");
+    EXPECT_EQ(ProfileDocument::parse(file).serialize(), "[S]\r\nk=\x81\r\nj=\x82]\r\n");
 }
 
 TEST(ProfileParse, AnyBytesGiveADocument) {
@@ -140,7 +155,7 @@ TEST_F(ProfileFileTest, WriteCreatesTheFileAndReadFindsIt) {
     EXPECT_EQ(ProfileGetString("S", "k", "", buffer, sizeof buffer, path_.c_str()), 0u);
     EXPECT_FALSE(std::filesystem::exists(path_)) << "reading creates nothing";
     EXPECT_TRUE(ProfileWriteString("S", "k", "v", path_.c_str()));
-    EXPECT_EQ(contents(), "\r\n[S]\r\nk=v\r\n");
+    EXPECT_EQ(contents(), "[S]\r\nk=v\r\n");
     EXPECT_EQ(ProfileGetString("S", "k", "", buffer, sizeof buffer, path_.c_str()), 1u);
     EXPECT_STREQ(buffer, "v");
 }

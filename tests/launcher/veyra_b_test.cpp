@@ -332,7 +332,7 @@ TEST(WriteIni, WritesTheThreeKeysInTheDialogsLayout) {
     EXPECT_TRUE(WriteIni(platform, kSettingsSection, kKeyBgmRepeat, "0", file));
     EXPECT_TRUE(WriteIni(platform, kSettingsSection, kKeyBgmFile, "C:\\Music\\a.mp3", file));
     EXPECT_EQ(platform.files[file],
-              std::string("\r\n[Section]\r\nBGM\x8B\xE6\x95\xAA=2\r\nBGM\xD8\xCB\xDF\xB0\xC4=0\r\n"
+              std::string("[Section]\r\nBGM\x8B\xE6\x95\xAA=2\r\nBGM\xD8\xCB\xDF\xB0\xC4=0\r\n"
                           "BGM\xCC\xA7\xB2\xD9=C:\\Music\\a.mp3\r\n"));
 }
 
