@@ -1,6 +1,7 @@
 // Drives the launcher's settings routines through the real platform of its build, for the
 // cross-platform settings test (and, on Windows, reads a message box's text):
 //   settings_probe write <kind> <repeat> <file>   WriteIni of the three keys, as the dialog saves
+//                                                 (file as hex:<bytes in hex> passes any bytes)
 //   settings_probe load                           LoadSettings, then the three raw values
 //   settings_probe box-text <title>               (Windows) the static texts of that window, hex
 #include <cstdio>
@@ -22,6 +23,15 @@ std::string hex(const std::string& bytes) {
     return out.empty() ? "-" : out;
 }
 
+std::string argumentBytes(const std::string& argument) {
+    if (argument.rfind("hex:", 0) != 0) return argument;
+    std::string out;
+    for (std::size_t i = 4; i + 1 < argument.size(); i += 2) {
+        out.push_back(static_cast<char>(std::stoi(argument.substr(i, 2), nullptr, 16)));
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,7 +42,8 @@ int main(int argc, char** argv) {
     if (command == "write" && argc == 5) {
         const bool kind = WriteIni(*platform, kSettingsSection, kKeyBgmKind, argv[2], path);
         const bool repeat = WriteIni(*platform, kSettingsSection, kKeyBgmRepeat, argv[3], path);
-        const bool file = WriteIni(*platform, kSettingsSection, kKeyBgmFile, argv[4], path);
+        const bool file = WriteIni(*platform, kSettingsSection, kKeyBgmFile, argumentBytes(argv[4]),
+                                   path);
         std::printf("written %d %d %d\n", kind, repeat, file);
         return kind && repeat && file ? 0 : 1;
     }

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Orveline.scr start-up under Wine: the renderer test and its message (exact CP932 text, one OK
+# button, the end once dismissed), a silent end for other letters, and the single-instance test
+# against a hidden window of another program. The launcher runs from a copy in a folder whose
+# path has blanks and Japanese characters.
+#   launcher_wine.sh <settings_probe.exe>
+probe=$1
+source "$ORVELINE_SOURCE/tests/wine/lib.sh"
+
+work=$(mktemp -d)
+trap 'win_cleanup; rm -rf "$work"' EXIT
+own="$work/own folder 設定"
+mkdir -p "$own"
+cp "$ORVELINE_DIST/Orveline.scr" "$own/"
+scr="$own/Orveline.scr"
+
+# The message in code page 932.
+expected=4f7276656c696e652e646c6c2082aa204f7276656c696e652e7363722082c693af82b6ccabd9c0de82c98ca982c282a982e882dc82b982f18149
+
+win_log "/a with the renderer present ends at once, with no window"
+: >"$own/Orveline.dll"
+win_start a_present "$scr" /a 1234
+win_wait_exit a_present 30 || win_fail "/a did not end"
+[ "$WIN_EXIT" = 0 ] || win_fail "/a ended with $WIN_EXIT"
+[ -z "$(win_xid Orveline)" ] || win_fail "/a left a window"
+
+win_log "renderer missing: the message box with its text, the end once dismissed"
+rm -f "$own/Orveline.dll"
+for args in "/s" "/c"; do
+    # shellcheck disable=SC2086
+    win_start missing "$scr" $args
+    win_wait_window Orveline 30 || win_fail "no message box for $args"
+    text=$("$WIN_RUN" "$probe" box-text Orveline </dev/null | tr -d '\r')
+    [ "$text" = "$expected" ] || win_fail "message text for $args: $text"
+    [ "$args" = /s ] && win_screenshot "$WIN_ARTIFACTS/launcher_wine_renderer_missing.png" Orveline
+    win_wait_exit missing 1 && win_fail "$args ended before the box was dismissed"
+    for _ in 1 2 3 4 5; do
+        win_key Return Orveline
+        win_wait_exit missing 3 && break
+    done
+    [ -n "$WIN_EXIT" ] || win_fail "$args still runs after the box was dismissed"
+    [ "$WIN_EXIT" = 0 ] || win_fail "$args ended with $WIN_EXIT after the message"
+    grep -q 'not available' "$WIN_ARTIFACTS/missing.out" && win_fail "$args went on after the message"
+    WIN_EXIT=""
+done
+
+win_log "another copy's hidden window ends the new one at once"
+: >"$own/Orveline.dll"
+for title in Veyra_Main "<Orveline>"; do
+    win_start holder "$WIN_TOOL" make-window OrvelineTestHolder "$title" 60000
+    for _ in $(seq 100); do
+        "$WIN_RUN" "$WIN_TOOL" find "$title" </dev/null >/dev/null 2>&1 && break
+        sleep 0.2
+    done
+    for args in "/s" "/c" "/p 1234"; do
+        # shellcheck disable=SC2086
+        win_start blocked "$scr" $args
+        win_wait_exit blocked 30 || win_fail "$args beside $title did not end"
+        [ "$WIN_EXIT" = 0 ] || win_fail "$args beside $title ended with $WIN_EXIT"
+        [ -s "$WIN_ARTIFACTS/blocked.out" ] && win_fail "$args beside $title said: $(cat "$WIN_ARTIFACTS/blocked.out")"
+        [ -z "$(win_xid Orveline)" ] || win_fail "a message beside $title"
+    done
+    kill "${WIN_PIDS[holder]}" 2>/dev/null
+    for pid in $(win_tagged_pids); do kill "$pid" 2>/dev/null; done
+    sleep 1
+done
+
+win_log "other letters end silently"
+win_start other "$scr" /a
+win_wait_exit other 30 || win_fail "/a did not end"
+[ "$WIN_EXIT" = 0 ] || win_fail "/a ended with $WIN_EXIT"
+[ ! -e "$own/Orveline.ini" ] || win_fail "reading the settings created the file"
+
+echo PASS
