@@ -1,0 +1,45 @@
+// Any settings file bytes: a read never copies more than the buffer allows and always ends its
+// text inside the buffer, and rewriting a file settles.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "profile_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The first bytes choose the buffer size and the names, the rest is the file.
+    if (size < 3) return 0;
+    const std::uint32_t bufferSize = data[0];
+    const std::size_t nameLength = data[1] % 8;
+    if (size < 2 + 2 * nameLength) return 0;
+    const std::string section(reinterpret_cast<const char*>(data + 2), nameLength);
+    const std::string key(reinterpret_cast<const char*>(data + 2 + nameLength), nameLength);
+    const std::string file(reinterpret_cast<const char*>(data + 2 + 2 * nameLength),
+                           size - 2 - 2 * nameLength);
+
+    std::vector<char> buffer(bufferSize + 1, '\x55');
+    const std::uint32_t copied = orveline::ProfileGetStringFromBytes(
+        file, true, section.c_str(), key.c_str(), "", buffer.data(), bufferSize);
+    if (bufferSize == 0) {
+        if (copied != 0 || buffer[0] != '\x55') std::abort();
+    } else if (copied >= bufferSize || buffer[copied] != '\0' || buffer[bufferSize] != '\x55') {
+        std::abort();
+    }
+
+    // Write a plain value, as the dialog does.
+    orveline::ProfileDocument doc = orveline::ProfileDocument::parse(file);
+    const std::string sectionText(section.c_str());
+    const std::string keyText(key.c_str());
+    doc.set(sectionText, keyText, "value");
+    // Rewriting settles: blank lines and a leading byte-order mark go in the first rounds, after
+    // that a rewrite gives the same bytes.
+    auto rewrite = [](const std::string& bytes) {
+        return orveline::ProfileDocument::parse(bytes).serialize();
+    };
+    const std::string settled = rewrite(rewrite(rewrite(doc.serialize())));
+    if (rewrite(settled) != settled) std::abort();
+    return 0;
+}
