@@ -26,7 +26,7 @@ struct LauncherState;
 // A repeating timer whose ticks arrive on the launcher's user-interface thread, through its
 // message loop: a tick never interrupts another handler. Created switched off.
 class UiTimer {
-public:
+  public:
     virtual ~UiTimer() = default;
     virtual void setEnabled(bool enabled) = 0;
     virtual bool enabled() const = 0;
@@ -37,12 +37,12 @@ public:
 // A top-level window that is never shown but carries a title that window look-ups find (the
 // run form "Veyra_Main"). A close request from elsewhere calls onCloseRequest.
 class HiddenWindow {
-public:
+  public:
     virtual ~HiddenWindow() = default;
 };
 
 class LauncherPlatform {
-public:
+  public:
     virtual ~LauncherPlatform() = default;
 
     // --- what the process was given
@@ -105,8 +105,8 @@ public:
                                                  std::function<void()> onTick) = 0;
     // A hidden top-level window with a title that windowExists finds (from this process or
     // another copy of the launcher).
-    virtual std::unique_ptr<HiddenWindow> createHiddenWindow(const std::string& title,
-                                                             std::function<void()> onCloseRequest) = 0;
+    virtual std::unique_ptr<HiddenWindow> createHiddenWindow(
+        const std::string& title, std::function<void()> onCloseRequest) = 0;
     // Asks the message loop to end once the current handler returns (the last form has gone).
     virtual void quitMessageLoop() = 0;
 };

@@ -8,8 +8,12 @@ namespace orveline {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

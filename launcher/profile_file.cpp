@@ -14,8 +14,12 @@ namespace {
 // so a stray huge file is neither loaded whole nor cut down.
 constexpr std::uintmax_t kLargestFile = 32u * 1024 * 1024;
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool isTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // Start of the character after the one at i: a lead byte with a valid trail byte is one
 // double-byte character, anything else one byte.
@@ -27,7 +31,9 @@ std::size_t nextChar(const std::string& s, std::size_t i, std::size_t end) {
     return i + 1;
 }
 
-bool isBlank(unsigned char b) { return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A; }
+bool isBlank(unsigned char b) {
+    return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A;
+}
 
 std::size_t skipBlanks(const std::string& s, std::size_t begin, std::size_t end) {
     while (begin < end && isBlank(static_cast<unsigned char>(s[begin]))) ++begin;
@@ -70,7 +76,9 @@ bool sameName(const std::string& a, const std::string& b) {
 }
 
 // The text of a C string argument up to its NUL; a null pointer is the empty text.
-std::string text(const char* s) { return s ? std::string(s) : std::string(); }
+std::string text(const char* s) {
+    return s ? std::string(s) : std::string();
+}
 
 enum class Load { Missing, Read, Unreadable };
 
@@ -114,7 +122,9 @@ bool saveFile(const std::string& path, const std::string& bytes) {
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Names and values end at a NUL byte, as the Windows calls see them.
-std::string upToNul(const std::string& s) { return s.substr(0, s.find('\0')); }
+std::string upToNul(const std::string& s) {
+    return s.substr(0, s.find('\0'));
+}
 
 }  // namespace
 
@@ -267,8 +277,7 @@ std::uint32_t ProfileGetString(const char* section, const char* key, const char*
     return ProfileGetStringFromBytes(bytes, readable, section, key, defaultValue, buffer, size);
 }
 
-bool ProfileWriteString(const char* section, const char* key, const char* value,
-                        const char* file) {
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
     if (file == nullptr || section == nullptr || key == nullptr || value == nullptr) return false;
     std::string bytes;
     const Load load = loadFile(file, bytes);

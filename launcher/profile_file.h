@@ -1,7 +1,8 @@
 // Our own private-profile (initialisation file) read and write for platforms without kernel32,
 // following what the Windows calls do on every case the launcher meets, checked against Wine's
 // kernel32 by tests/launcher (profile comparison):
-//   - lines end at CR or LF; blanks (space, tab, CR, LF, VT, FF, Ctrl-Z) around a line, around a key
+//   - lines end at CR or LF; blanks (space, tab, CR, LF, VT, FF, Ctrl-Z) around a line, around a
+//   key
 //     name and before a value are not part of them; blank lines are dropped on rewrite;
 //   - "[name]" up to the last ']' starts a section; lines before the first section and lines
 //     without '=' are kept as they stand;
@@ -59,8 +60,7 @@ std::uint32_t ProfileGetString(const char* section, const char* key, const char*
 // Read the value the way ProfileGetString does, from bytes already in memory.
 std::uint32_t ProfileGetStringFromBytes(const std::string& bytes, bool fileExists,
                                         const char* section, const char* key,
-                                        const char* defaultValue, char* buffer,
-                                        std::uint32_t size);
+                                        const char* defaultValue, char* buffer, std::uint32_t size);
 
 // WritePrivateProfileStringA over a file path; the file is created when missing (its folder must
 // exist). Returns true when the value is in the file afterwards.

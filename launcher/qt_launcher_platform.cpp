@@ -15,7 +15,7 @@ namespace orveline {
 namespace {
 
 class QtTimer : public UiTimer {
-public:
+  public:
     QtTimer(int interval, std::function<void()> onTick) : onTick_(std::move(onTick)) {
         timer_.setInterval(interval);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
@@ -33,7 +33,7 @@ public:
     void setInterval(int milliseconds) override { timer_.setInterval(milliseconds); }
     int interval() const override { return timer_.interval(); }
 
-private:
+  private:
     QTimer timer_;
     std::function<void()> onTick_;
 };
@@ -41,7 +41,7 @@ private:
 // A never-shown top-level widget whose native window exists, so its title is on the X server
 // (WM_NAME and _NET_WM_NAME) for look-ups from this or another process.
 class TitledWidget : public QWidget {
-public:
+  public:
     TitledWidget(const std::string& title, std::function<void()> onClose)
         : onClose_(std::move(onClose)) {
         setWindowTitle(QString::fromUtf8(title.c_str()));
@@ -49,22 +49,22 @@ public:
         winId();
     }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();  // the owner decides; a close request is only reported
         if (onClose_) onClose_();
     }
 
-private:
+  private:
     std::function<void()> onClose_;
 };
 
 class QtHiddenWindow : public HiddenWindow {
-public:
+  public:
     QtHiddenWindow(const std::string& title, std::function<void()> onClose)
         : widget_(title, std::move(onClose)) {}
 
-private:
+  private:
     TitledWidget widget_;
 };
 

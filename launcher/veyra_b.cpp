@@ -36,7 +36,9 @@ std::string fixedField(const std::string& text) {
     return field;
 }
 
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 }  // namespace
 
@@ -65,8 +67,8 @@ bool WriteIni(LauncherPlatform& platform, std::string section, std::string key, 
               std::string file) {
     const std::string sectionField = fixedField(section);
     const std::string keyField = fixedField(key);
-    return platform.writePrivateProfileString(sectionField.c_str(), keyField.c_str(),
-                                              value.c_str(), file.c_str());
+    return platform.writePrivateProfileString(sectionField.c_str(), keyField.c_str(), value.c_str(),
+                                              file.c_str());
 }
 
 std::optional<std::int16_t> SettingsNumber(const std::string& text) {
@@ -109,7 +111,8 @@ bool FileExists(LauncherPlatform& platform, std::string path) {
     std::size_t last = 0;
     for (std::size_t i = 0; i < path.size();) {
         last = i;
-        i += (platform.isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1;
+        i += (platform.isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2
+                                                                                               : 1;
     }
     if (!path.empty() && last == path.size() - 1 && path.back() == platform.pathSeparator()) {
         path.pop_back();

@@ -29,7 +29,7 @@ LRESULT CALLBACK hiddenFormProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 class Win32HiddenWindow : public HiddenWindow {
-public:
+  public:
     Win32HiddenWindow(const std::string& title, std::function<void()> onClose)
         : data_(std::make_unique<HiddenFormData>(HiddenFormData{std::move(onClose)})) {
         window_ = CreateWindowExA(0, kHiddenFormClass, title.c_str(), WS_OVERLAPPEDWINDOW,
@@ -45,7 +45,7 @@ public:
     Win32HiddenWindow(const Win32HiddenWindow&) = delete;
     Win32HiddenWindow& operator=(const Win32HiddenWindow&) = delete;
 
-private:
+  private:
     std::unique_ptr<HiddenFormData> data_;
     HWND window_ = nullptr;
 };
@@ -81,8 +81,8 @@ struct Win32LauncherPlatform::Impl {
         formClass.hInstance = instance;
         formClass.lpszClassName = kHiddenFormClass;
         RegisterClassA(&formClass);
-        messages = CreateWindowExA(0, kMessageWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                   nullptr, instance, nullptr);
+        messages = CreateWindowExA(0, kMessageWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   instance, nullptr);
         if (messages) SetWindowLongPtrA(messages, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~Impl() {
@@ -93,7 +93,7 @@ struct Win32LauncherPlatform::Impl {
 namespace {
 
 class Win32Timer : public UiTimer {
-public:
+  public:
     Win32Timer(Win32LauncherPlatform::Impl& impl, int interval, std::function<void()> onTick)
         : impl_(impl), interval_(interval), onTick_(std::move(onTick)), id_(impl.nextTimerId++) {
         impl_.timers[id_] = &onTick_;
@@ -120,7 +120,7 @@ public:
     }
     int interval() const override { return interval_; }
 
-private:
+  private:
     Win32LauncherPlatform::Impl& impl_;
     int interval_;
     std::function<void()> onTick_;
@@ -168,7 +168,9 @@ std::string Win32LauncherPlatform::commandLine() {
     return ArgumentsOfCommandLine(line ? line : "");
 }
 
-bool Win32LauncherPlatform::isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+bool Win32LauncherPlatform::isLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != 0;
+}
 
 std::string Win32LauncherPlatform::ownFolder() {
     std::vector<char> buffer(MAX_PATH);
@@ -201,7 +203,9 @@ bool Win32LauncherPlatform::windowExists(const std::string& title) {
     return FindWindowA(nullptr, title.c_str()) != nullptr;
 }
 
-std::int32_t Win32LauncherPlatform::showCursor(std::int32_t show) { return ShowCursor(show); }
+std::int32_t Win32LauncherPlatform::showCursor(std::int32_t show) {
+    return ShowCursor(show);
+}
 
 bool Win32LauncherPlatform::cursorPosition(int& x, int& y) {
     POINT point{};
@@ -226,9 +230,8 @@ bool Win32LauncherPlatform::canOpenForReading(const std::string& path) {
 }
 
 std::uint32_t Win32LauncherPlatform::getPrivateProfileString(const char* section, const char* key,
-                                                             const char* defaultValue,
-                                                             char* buffer, std::uint32_t size,
-                                                             const char* file) {
+                                                             const char* defaultValue, char* buffer,
+                                                             std::uint32_t size, const char* file) {
     return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, file);
 }
 
@@ -254,7 +257,9 @@ bool Win32LauncherPlatform::startProgram(const std::string& path, int showState)
     return true;
 }
 
-void Win32LauncherPlatform::loadRunForm(LauncherState& state) { orveline::loadRunForm(*this, state); }
+void Win32LauncherPlatform::loadRunForm(LauncherState& state) {
+    orveline::loadRunForm(*this, state);
+}
 
 void Win32LauncherPlatform::showPreview(std::int32_t hostWindow) {
     orveline::showPreview(*this, hostWindow);
@@ -264,7 +269,9 @@ void Win32LauncherPlatform::showSettingsDialog(LauncherState& state) {
     orveline::showSettingsDialog(*this, state);
 }
 
-void Win32LauncherPlatform::endProcess() { ExitProcess(0); }
+void Win32LauncherPlatform::endProcess() {
+    ExitProcess(0);
+}
 
 std::unique_ptr<UiTimer> Win32LauncherPlatform::createTimer(int intervalMilliseconds,
                                                             std::function<void()> onTick) {
@@ -276,7 +283,9 @@ std::unique_ptr<HiddenWindow> Win32LauncherPlatform::createHiddenWindow(
     return std::make_unique<Win32HiddenWindow>(title, std::move(onCloseRequest));
 }
 
-void Win32LauncherPlatform::quitMessageLoop() { PostQuitMessage(0); }
+void Win32LauncherPlatform::quitMessageLoop() {
+    PostQuitMessage(0);
+}
 
 int Win32LauncherPlatform::runMessageLoop() {
     MSG message{};

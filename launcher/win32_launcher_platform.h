@@ -12,7 +12,7 @@
 namespace orveline {
 
 class Win32LauncherPlatform : public LauncherPlatform {
-public:
+  public:
     Win32LauncherPlatform();
     ~Win32LauncherPlatform() override;
     Win32LauncherPlatform(const Win32LauncherPlatform&) = delete;
@@ -54,7 +54,7 @@ public:
 
     struct Impl;  // the message-only window that carries the timers (this file's .cpp only)
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 

@@ -29,16 +29,18 @@ namespace {
 
 // NOTE: a window can vanish between listing the tree and reading its title; Xlib's default
 // handler would end the process on that BadWindow. Errors of our own requests are ignored.
-int ignoreXError(::Display*, XErrorEvent*) { return 0; }
+int ignoreXError(::Display*, XErrorEvent*) {
+    return 0;
+}
 
 class ScopedErrorHandler {
-public:
+  public:
     ScopedErrorHandler() : previous_(XSetErrorHandler(ignoreXError)) {}
     ~ScopedErrorHandler() { XSetErrorHandler(previous_); }
     ScopedErrorHandler(const ScopedErrorHandler&) = delete;
     ScopedErrorHandler& operator=(const ScopedErrorHandler&) = delete;
 
-private:
+  private:
     int (*previous_)(::Display*, XErrorEvent*);
 };
 
@@ -194,9 +196,8 @@ bool LinuxLauncherPlatform::canOpenForReading(const std::string& path) {
 }
 
 std::uint32_t LinuxLauncherPlatform::getPrivateProfileString(const char* section, const char* key,
-                                                             const char* defaultValue,
-                                                             char* buffer, std::uint32_t size,
-                                                             const char* file) {
+                                                             const char* defaultValue, char* buffer,
+                                                             std::uint32_t size, const char* file) {
     return ProfileGetString(section, key, defaultValue, buffer, size, file);
 }
 
@@ -244,7 +245,9 @@ bool LinuxLauncherPlatform::startProgram(const std::string& path, int) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
 }
 
-void LinuxLauncherPlatform::loadRunForm(LauncherState& state) { orveline::loadRunForm(*this, state); }
+void LinuxLauncherPlatform::loadRunForm(LauncherState& state) {
+    orveline::loadRunForm(*this, state);
+}
 
 void LinuxLauncherPlatform::showPreview(std::int32_t hostWindow) {
     orveline::showPreview(*this, hostWindow);

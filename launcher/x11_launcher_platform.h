@@ -16,7 +16,7 @@
 namespace orveline {
 
 class LinuxLauncherPlatform : public LauncherPlatform {
-public:
+  public:
     // arguments: the program's arguments after its name (joined by blanks into the command line).
     explicit LinuxLauncherPlatform(std::vector<std::string> arguments);
     ~LinuxLauncherPlatform() override;
@@ -51,7 +51,7 @@ public:
                                                      std::function<void()> onCloseRequest) override;
     void quitMessageLoop() override;
 
-private:
+  private:
     struct XConnection;
     std::vector<std::string> arguments_;
     std::unique_ptr<XConnection> x_;

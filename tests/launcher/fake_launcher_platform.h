@@ -19,7 +19,7 @@ namespace orveline::test {
 struct ProcessEnded {};
 
 class FakeLauncherPlatform : public LauncherPlatform {
-public:
+  public:
     std::string commandLine() override {
         log("commandLine");
         if (commandLineFails) throw std::runtime_error("no command line");
@@ -119,7 +119,7 @@ public:
     std::vector<std::string> opened;
     std::vector<Write> writes;
 
-private:
+  private:
     void log(const std::string& call) { calls.push_back(call); }
 };
 

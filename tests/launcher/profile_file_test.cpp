@@ -13,8 +13,8 @@ namespace {
 std::string read(const std::string& bytes, const char* section, const char* key,
                  std::uint32_t size = 256, const char* fallback = "") {
     std::string buffer(size, '*');
-    const std::uint32_t n = ProfileGetStringFromBytes(bytes, true, section, key, fallback,
-                                                      buffer.data(), size);
+    const std::uint32_t n =
+        ProfileGetStringFromBytes(bytes, true, section, key, fallback, buffer.data(), size);
     const std::string value(buffer.c_str());
     EXPECT_EQ(n, value.size());
     return value;
@@ -100,8 +100,7 @@ TEST(ProfileWrite, EditsInPlaceKeepingEveryOtherLine) {
     EXPECT_TRUE(doc.set("B", "z", "  3"));
     EXPECT_TRUE(doc.set("C", "w", "4"));
     EXPECT_FALSE(doc.set("C", "w", "4")) << "the same value is no change";
-    EXPECT_EQ(doc.serialize(),
-              "; comment\r\n[A]\r\nx=9\r\n[B]\r\ny=2\r\nz=3\r\n[C]\r\nw=4\r\n");
+    EXPECT_EQ(doc.serialize(), "; comment\r\n[A]\r\nx=9\r\n[B]\r\ny=2\r\nz=3\r\n[C]\r\nw=4\r\n");
 }
 
 TEST(ProfileParse, LinesEndAtEitherLineEndAndTextsAtNul) {
@@ -127,11 +126,12 @@ TEST(ProfileParse, AnyBytesGiveADocument) {
 }
 
 class ProfileFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_ = std::filesystem::temp_directory_path() /
-                  ("orveline-profile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                  ("orveline-profile-" +
+                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         path_ = (folder_ / "Orveline.ini").string();
@@ -142,9 +142,7 @@ protected:
         std::ifstream in(path_, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    void put(const std::string& bytes) const {
-        std::ofstream(path_, std::ios::binary) << bytes;
-    }
+    void put(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
 
     std::filesystem::path folder_;
     std::string path_;

@@ -5,13 +5,13 @@
 // Script lines (texts in hex, "-" for the empty text):
 //   R <section> <key> <default> <size>   read; prints "R <count> <value hex>"
 //   W <section> <key> <value>            write; prints "W <flag>"
+#include "profile_runner.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "profile_runner.h"
 
 namespace {
 
@@ -52,16 +52,15 @@ int main(int argc, char** argv) {
             unsigned size = 0;
             fields >> section >> key >> fallback >> size;
             std::vector<char> buffer(size + 1, '\x7f');
-            const unsigned count = orveline::test::runnerRead(
-                fromHex(section).c_str(), fromHex(key).c_str(), fromHex(fallback).c_str(),
-                buffer.data(), size, argv[1]);
+            const unsigned count =
+                orveline::test::runnerRead(fromHex(section).c_str(), fromHex(key).c_str(),
+                                           fromHex(fallback).c_str(), buffer.data(), size, argv[1]);
             std::printf("R %u %s\n", count, size ? toHex(std::string(buffer.data())).c_str() : "-");
         } else if (op == "W") {
             std::string section, key, value;
             fields >> section >> key >> value;
-            const bool ok = orveline::test::runnerWrite(fromHex(section).c_str(),
-                                                        fromHex(key).c_str(),
-                                                        fromHex(value).c_str(), argv[1]);
+            const bool ok = orveline::test::runnerWrite(
+                fromHex(section).c_str(), fromHex(key).c_str(), fromHex(value).c_str(), argv[1]);
             std::printf("W %d\n", ok ? 1 : 0);
         }
     }

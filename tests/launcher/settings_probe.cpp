@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
     if (command == "write" && argc == 5) {
         const bool kind = WriteIni(*platform, kSettingsSection, kKeyBgmKind, argv[2], path);
         const bool repeat = WriteIni(*platform, kSettingsSection, kKeyBgmRepeat, argv[3], path);
-        const bool file = WriteIni(*platform, kSettingsSection, kKeyBgmFile, argumentBytes(argv[4]),
-                                   path);
+        const bool file =
+            WriteIni(*platform, kSettingsSection, kKeyBgmFile, argumentBytes(argv[4]), path);
         std::printf("written %d %d %d\n", kind, repeat, file);
         return kind && repeat && file ? 0 : 1;
     }
@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
         std::printf("%s\n", hex(text).c_str());
         return text.empty() ? 1 : 0;
     }
-    std::fprintf(stderr, "usage: settings_probe write <kind> <repeat> <file> | load | box-text <title>\n");
+    std::fprintf(stderr,
+                 "usage: settings_probe write <kind> <repeat> <file> | load | box-text <title>\n");
     return 2;
 }

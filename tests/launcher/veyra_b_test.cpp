@@ -350,12 +350,29 @@ TEST(WriteIni, CutsSectionAndKeyAt128BytesAndReportsTheFlag) {
 
 TEST(SettingsNumber, IntegerPartWithinSixteenBits) {
     const std::vector<std::pair<std::string, std::optional<std::int16_t>>> cases = {
-        {"0", 0},       {"2.9", 2},         {"-0.5", -1},         {"32767.9", 32767},
-        {"32768", {}},  {"-32768", -32768}, {"-32768.5", {}},     {"abc", {}},
-        {"", {}},       {"1 2", {}},        {"+3", 3},            {".5", 0},
-        {"5.", 5},      {"1e400", {}},      {"1e-400", 0},        {"&HFFFF", -1},
-        {"&O17", 15},   {"&H", {}},         {"--1", {}},          {"1e", {}},
-        {"nan", {}},    {"inf", {}},        {std::string(500, '1'), {}},
+        {"0", 0},
+        {"2.9", 2},
+        {"-0.5", -1},
+        {"32767.9", 32767},
+        {"32768", {}},
+        {"-32768", -32768},
+        {"-32768.5", {}},
+        {"abc", {}},
+        {"", {}},
+        {"1 2", {}},
+        {"+3", 3},
+        {".5", 0},
+        {"5.", 5},
+        {"1e400", {}},
+        {"1e-400", 0},
+        {"&HFFFF", -1},
+        {"&O17", 15},
+        {"&H", {}},
+        {"--1", {}},
+        {"1e", {}},
+        {"nan", {}},
+        {"inf", {}},
+        {std::string(500, '1'), {}},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(SettingsNumber(text), expected) << "'" << text << "'";

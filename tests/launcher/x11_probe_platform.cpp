@@ -7,6 +7,8 @@ std::unique_ptr<LauncherPlatform> makeProbePlatform() {
     return std::make_unique<LinuxLauncherPlatform>(std::vector<std::string>{});
 }
 
-std::string windowText(const std::string&) { return std::string(); }
+std::string windowText(const std::string&) {
+    return std::string();
+}
 
 }  // namespace orveline::test

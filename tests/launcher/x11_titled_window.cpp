@@ -11,7 +11,9 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: x11_titled_window <title> [mapped|unmapped|framed] [wm-name|net-wm-name]\n");
+        std::fprintf(
+            stderr,
+            "usage: x11_titled_window <title> [mapped|unmapped|framed] [wm-name|net-wm-name]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -24,8 +26,8 @@ int main(int argc, char** argv) {
         parent = XCreateSimpleWindow(display, parent, 10, 10, 60, 80, 0, 0, 0);
         XMapWindow(display, parent);
     }
-    const Window window = XCreateSimpleWindow(display, parent, framed ? 5 : 10, framed ? 25 : 10,
-                                              50, 50, 0, 0, 0);
+    const Window window =
+        XCreateSimpleWindow(display, parent, framed ? 5 : 10, framed ? 25 : 10, 50, 50, 0, 0, 0);
     const auto* title = reinterpret_cast<const unsigned char*>(argv[1]);
     const int length = static_cast<int>(std::strlen(argv[1]));
     if (netOnly) {
