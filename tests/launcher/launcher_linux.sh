@@ -12,6 +12,7 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -f "$work/renderer.pid" ] && kill "$(cat "$work/renderer.pid")" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -107,6 +108,26 @@ for mode in unmapped mapped framed; do
         done
     done
 done
+
+echo "--- a second copy finds the hidden window of a run in progress"
+printf '#!/bin/sh\necho $$ >"%s"\nexec "%s" OrvelineVC mapped\n' "$work/renderer.pid" "$titled_window" \
+    >"$own/Orveline.dll"
+"$own/Orveline.scr" "" </dev/null >"$work/run.out" 2>"$work/run.err" &
+run=$!
+pids+=("$run")
+for _ in $(seq 100); do [ -n "$(xdotool search --name '^Veyra_Main$' 2>/dev/null)" ] && break; sleep 0.1; done
+if grep -q 'not available' "$work/run.err"; then
+    echo "(no run form in this build: skipped)"
+else
+    [ -n "$(xdotool search --name '^Veyra_Main$' 2>/dev/null)" ] || fail "the run has no window titled Veyra_Main: $(cat "$work/run.err")"
+    run_until_end 10 /s
+    [ "$rc" = 0 ] || fail "a second /s during a run ended with $rc"
+    kill -0 "$run" 2>/dev/null || fail "the second copy disturbed the run"
+    kill "$(cat "$work/renderer.pid")"
+    for _ in $(seq 50); do kill -0 "$run" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$run" 2>/dev/null && fail "the run did not end with its renderer"
+fi
+with_renderer
 
 echo "--- a running preview does not block"
 "$titled_window" "Preview Window" unmapped >"$work/window.out" &
