@@ -47,3 +47,20 @@ TEST(LinuxLauncherPlatform, TheFirstSaveMakesTheSettingsFolder) {
 
 }  // namespace
 }  // namespace orveline
+
+namespace orveline {
+namespace {
+
+TEST(LinuxLauncherPlatform, ShowCursorKeepsTheDisplayCount) {
+    // Any non-zero flag shows, zero hides; the count starts at 0 (visible) and is returned.
+    LinuxLauncherPlatform platform({});
+    EXPECT_EQ(platform.showCursor(0), -1);
+    EXPECT_EQ(platform.showCursor(0), -2);
+    EXPECT_EQ(platform.showCursor(-2), -1) << "the run end passes the stored count as the flag";
+    EXPECT_EQ(platform.showCursor(1), 0);
+    EXPECT_EQ(platform.showCursor(1), 1);
+    EXPECT_EQ(platform.showCursor(0), 0);
+}
+
+}  // namespace
+}  // namespace orveline
