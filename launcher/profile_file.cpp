@@ -97,13 +97,26 @@ Load loadFile(const char* path, std::string& bytes) {
     return Load::Read;
 }
 
-// Writes the whole file through a temporary beside it, so that a failed write (disc full)
-// leaves the old file whole.
+// Writes the whole file through a temporary beside it, so that a failed write (disc full) leaves
+// the old file whole. A link is written through (its target replaced, the link kept) and the
+// file keeps its permissions. Where no temporary can be made, the file is written in place.
 bool saveFile(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".orveline-new";
+    std::error_code error;
+    std::filesystem::path target(path);
+    if (std::filesystem::is_symlink(target, error)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+        if (!error) target = resolved;
+    }
+    const std::filesystem::file_status old = std::filesystem::status(target, error);
+    const std::string temporary = target.string() + ".orveline-new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
+        if (!out) {
+            std::ofstream inPlace(target, std::ios::binary | std::ios::trunc);
+            inPlace.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            inPlace.flush();
+            return static_cast<bool>(inPlace);
+        }
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
@@ -112,7 +125,10 @@ bool saveFile(const std::string& path, const std::string& bytes) {
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (std::filesystem::exists(old)) {
+        std::filesystem::permissions(temporary, old.permissions(), error);
+    }
+    if (std::rename(temporary.c_str(), target.string().c_str()) != 0) {
         std::remove(temporary.c_str());
         return false;
     }

@@ -164,6 +164,21 @@ TEST_F(ProfileFileTest, AWriteThatChangesNothingLeavesTheBytesAlone) {
     EXPECT_EQ(contents(), "[S]\nk=v\n");
 }
 
+TEST_F(ProfileFileTest, AWriteKeepsALinkAndThePermissions) {
+    const std::string real = (folder_ / "real.ini").string();
+    std::ofstream(real, std::ios::binary) << "[S]\nk=v\n";
+    std::filesystem::permissions(
+        real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::error_code error;
+    std::filesystem::create_symlink(real, path_, error);
+    if (error) GTEST_SKIP() << "no symbolic links here";
+    EXPECT_TRUE(ProfileWriteString("S", "k", "w", path_.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(contents(), "[S]\r\nk=w\r\n");
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST_F(ProfileFileTest, UnwritableOrOddPathsReportFailure) {
     const std::string inMissingFolder = (folder_ / "none" / "x.ini").string();
     EXPECT_FALSE(ProfileWriteString("S", "k", "v", inMissingFolder.c_str()));
