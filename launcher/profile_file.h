@@ -18,7 +18,9 @@
 // NOTE: one deliberate difference: the Windows calls (as Wine has them) read the file through
 // Unicode, so a byte sequence that is not a character of code page 932 (a lead byte before a
 // line end or an unassigned pair) comes back as '・' and may swallow the line end after it. We
-// keep such bytes as they are and end lines where the bytes say.
+// keep such bytes as they are and end lines where the bytes say. Likewise a file that starts with
+// a UTF-8 byte-order mark is UTF-8 to the Windows calls (so code-page-932 names match their UTF-8
+// spelling there); to us its bytes are what they are, and the mark is kept on rewrite.
 // Portable C++: no operating-system header.
 #pragma once
 
