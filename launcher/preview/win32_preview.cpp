@@ -15,6 +15,7 @@
 
 #include "launcher_forms.h"
 #include "launcher_platform.h"
+#include "preview_instance.h"
 #include "preview_picture.h"
 #include "veyra_b.h"
 #include "veyra_r.h"
@@ -216,23 +217,10 @@ class Win32PreviewView : public PreviewView {
     static inline Win32PreviewView* watched_ = nullptr;
 };
 
-struct PreviewInstance {
-    explicit PreviewInstance(LauncherPlatform& platform)
-        : view([this] { form.Form_Unload(); }), form(platform, view) {}
-    Win32PreviewView view;
-    Veyra_R form;
-};
-
 }  // namespace
 
 void showPreview(LauncherPlatform& platform, std::int32_t hostWindow) {
-    // The form is a single instance that lives until the process ends.
-    static std::unique_ptr<PreviewInstance> instance;
-    if (instance) return;
-    instance = std::make_unique<PreviewInstance>(platform);
-    instance->form.ShowPreview(hostWindow);
-    // The host went between the look-up and the re-parenting: nothing would close the form.
-    if (!instance->view.embedded()) platform.endProcess();
+    showPreviewOnce<Win32PreviewView>(platform, hostWindow);
 }
 
 }  // namespace orveline

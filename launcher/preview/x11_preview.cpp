@@ -16,6 +16,7 @@
 
 #include "launcher_forms.h"
 #include "launcher_platform.h"
+#include "preview_instance.h"
 #include "preview_picture.h"
 #include "veyra_b.h"
 #include "veyra_r.h"
@@ -247,23 +248,10 @@ class X11PreviewView : public PreviewView {
     bool destroyed_ = false;
 };
 
-struct PreviewInstance {
-    explicit PreviewInstance(LauncherPlatform& platform)
-        : view([this] { form.Form_Unload(); }), form(platform, view) {}
-    X11PreviewView view;
-    Veyra_R form;
-};
-
 }  // namespace
 
 void showPreview(LauncherPlatform& platform, std::int32_t hostWindow) {
-    // The form is a single instance that lives until the process ends.
-    static std::unique_ptr<PreviewInstance> instance;
-    if (instance) return;
-    instance = std::make_unique<PreviewInstance>(platform);
-    instance->form.ShowPreview(hostWindow);
-    // The host went between the look-up and the re-parenting: nothing would close the form.
-    if (!instance->view.embedded()) platform.endProcess();
+    showPreviewOnce<X11PreviewView>(platform, hostWindow);
 }
 
 }  // namespace orveline
