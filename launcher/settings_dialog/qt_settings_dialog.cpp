@@ -147,18 +147,8 @@ QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent) {
     setTabOrder(cmdCan_, cmdEtc_);
     panel_->setFocus();
 
-    cmdBgm_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_BGM_Click();
-    };
-    cmdSet_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_Set_Click();
-    };
-    cmdCan_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_Can_Click();
-    };
-    cmdEtc_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_Etc_Click();
-    };
+    ConnectButtonClicks(presenter_, cmdBgm_->Control(), cmdSet_->Control(), cmdCan_->Control(),
+                        cmdEtc_->Control());
 }
 
 QtSettingsDialog::~QtSettingsDialog() = default;

@@ -44,6 +44,19 @@ std::string SaveFailedMessage(const std::string& settingsFile) {
     return "設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n" + settingsFile;
 }
 
+void ConnectButtonClicks(Veyra_P* const& presenter, Command& cmdBgm, Command& cmdSet,
+                         Command& cmdCan, Command& cmdEtc) {
+    const auto route = [slot = &presenter](void (Veyra_P::*handler)()) {
+        return [slot, handler] {
+            if (*slot) ((*slot)->*handler)();
+        };
+    };
+    cmdBgm.Click = route(&Veyra_P::Cmd_BGM_Click);
+    cmdSet.Click = route(&Veyra_P::Cmd_Set_Click);
+    cmdCan.Click = route(&Veyra_P::Cmd_Can_Click);
+    cmdEtc.Click = route(&Veyra_P::Cmd_Etc_Click);
+}
+
 void SetCommands(SettingsDialogView& form, bool initialize, bool enable) {
     for (Command* button : form.ButtonControls()) {
         if (button == nullptr) continue;

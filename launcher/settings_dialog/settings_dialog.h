@@ -132,4 +132,9 @@ class Veyra_P {
     bool unloaded_ = false;
 };
 
+// Routes the four buttons' clicks to the presenter the form holds in `presenter`; a click while
+// it is null does nothing.
+void ConnectButtonClicks(Veyra_P* const& presenter, Command& cmdBgm, Command& cmdSet,
+                         Command& cmdCan, Command& cmdEtc);
+
 }  // namespace orveline

@@ -102,18 +102,8 @@ Win32SettingsDialog::Win32SettingsDialog() {
     cmdCan_ = add(form_, kCaptionCancel, kCmdCan);
     cmdEtc_ = add(form_, kCaptionOther, kCmdEtc);
 
-    cmdBgm_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_BGM_Click();
-    };
-    cmdSet_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_Set_Click();
-    };
-    cmdCan_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_Can_Click();
-    };
-    cmdEtc_->Control().Click = [this] {
-        if (presenter_) presenter_->Cmd_Etc_Click();
-    };
+    ConnectButtonClicks(presenter_, cmdBgm_->Control(), cmdSet_->Control(), cmdCan_->Control(),
+                        cmdEtc_->Control());
 }
 
 Win32SettingsDialog::~Win32SettingsDialog() {
