@@ -303,6 +303,27 @@ TEST(SettingsDialogOther, OpensTheMakersPageUnderTheHourglassAndStaysOpen) {
     EXPECT_EQ(d.view.closed, 0);
 }
 
+TEST(SettingsDialogButtons, EachClickReachesItsOwnHandlerOnceThePresenterIsSet) {
+    Dialog d(2);
+    d.Load();
+    Veyra_P* presenter = nullptr;
+    ConnectButtonClicks(presenter, d.view.cmdBgm.command, d.view.cmdSet.command,
+                        d.view.cmdCan.command, d.view.cmdEtc.command);
+    d.view.cmdSet.command.Click();  // before the form has its presenter: nothing happens
+    EXPECT_TRUE(d.platform.writes.empty());
+    EXPECT_EQ(d.view.closed, 0);
+
+    presenter = &d.form;
+    d.view.cmdBgm.command.Click();
+    EXPECT_EQ(d.platform.chooserRequests.size(), 1u);
+    d.view.cmdEtc.command.Click();
+    EXPECT_EQ(d.platform.opened.size(), 1u);
+    EXPECT_EQ(d.view.closed, 0);
+    d.view.cmdSet.command.Click();
+    EXPECT_FALSE(d.platform.writes.empty());
+    EXPECT_EQ(d.view.closed, 1);
+}
+
 TEST(SettingsDialogBackground, FormIsBlueGreyAndPanelLighterGrey) {
     Dialog d;
     d.form.Form_Resize();
