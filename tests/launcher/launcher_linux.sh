@@ -5,6 +5,7 @@
 # characters; the "renderer" there is a script that leaves a mark when it is started.
 #   launcher_linux.sh <x11_titled_window>
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
 titled_window=$1
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
 
@@ -16,7 +17,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 artifacts=${ORVELINE_BUILD:-$work}/test-artifacts
 mkdir -p "$artifacts"
 

@@ -5,12 +5,10 @@
 #   profile_compare.sh <windows runner.exe> <linux runner>
 # Exits 77 (skipped) when the Linux runner is not built.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
 win_runner=$1
 own_runner=$2
-if [ ! -x "$own_runner" ]; then
-    echo "SKIP: no Linux profile_runner at $own_runner (build the linux preset first)"
-    exit 77
-fi
+skip_unless_built "$own_runner" profile_runner
 : "${ORVELINE_SOURCE:?}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

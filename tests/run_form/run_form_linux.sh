@@ -5,6 +5,7 @@
 # key ended the renderer or SIGKILL did; SIGTERM to the launcher ends it and leaves the renderer;
 # a renderer file that cannot be started ends the run at once.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
 scr="$ORVELINE_DIST/Orveline.scr"
 renderer="$ORVELINE_DIST/Orveline.dll"
@@ -17,12 +18,6 @@ cleanup() {
     return 0
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-log() { echo "[$(date +%T.%N | cut -c1-12)] $*"; }
-now_ms() { date +%s%3N; }
 has_window() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)" ]; }
 wait_window() {  # wait_window <title> <seconds>
     local i
