@@ -37,6 +37,17 @@ void DrawTwipLine(const MemoryCanvas& canvas, int y, std::uint32_t colour) {
     FillRect(canvas.Dc(), &line, static_cast<HBRUSH>(brush.Get()));
 }
 
+// The dialog a window of the form was created for: its creation parameter, kept in the window's
+// user data from the first message on.
+Win32SettingsDialog* DialogOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<Win32SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 void RegisterClasses(WNDPROC formProc, WNDPROC panelProc) {
     static const bool registered = [&] {
         WNDCLASSA form{};
@@ -244,12 +255,7 @@ void Win32SettingsDialog::Close() {
 
 LRESULT CALLBACK Win32SettingsDialog::FormProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = DialogOf(window, message, lParam);
     if (self == nullptr || self->form_ == nullptr)
         return DefWindowProcA(window, message, wParam, lParam);
     return self->HandleForm(message, wParam, lParam);
@@ -257,12 +263,7 @@ LRESULT CALLBACK Win32SettingsDialog::FormProc(HWND window, UINT message, WPARAM
 
 LRESULT CALLBACK Win32SettingsDialog::PanelProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = DialogOf(window, message, lParam);
     if (self == nullptr || self->panel_ == nullptr)
         return DefWindowProcA(window, message, wParam, lParam);
     return self->HandlePanel(message, wParam, lParam);
