@@ -6,7 +6,7 @@
 #          (also from the renderer's window going to the launcher's exit).
 # No music is set (a fresh settings folder, or a copy of the programs without a settings file).
 # Prints every run and the medians. The first frame is spotted by a small X11 probe
-# (measure_run_latency.cpp, compiled here on the fly with g++) that starts the launcher itself.
+# (x11_measure_run_latency.cpp, compiled here on the fly with g++) that starts the launcher itself.
 #   tools/measure_run_latency.sh [--windows] [--runs N] [--build DIR]
 #     default: Linux build build/linux (Windows build build/win32 under Wine), 7 runs
 set -uo pipefail
@@ -48,7 +48,7 @@ export DISPLAY=":$(head -n1 "$fdfile")"
 export ORVELINE_TEST_TAG="orveline-measure-$$"
 
 probe="$work/probe"
-g++ -O2 -o "$probe" "$root/tools/measure_run_latency.cpp" -lX11 || exit 1
+g++ -O2 -o "$probe" "$root/tools/x11_measure_run_latency.cpp" -lX11 || exit 1
 if [ $windows = 1 ]; then
     cp "$dist/Orveline.scr" "$dist/Orveline.dll" "$work/"
     export ORVELINE_BUILD=$build
