@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The settings dialog end to end: "Orveline.scr /c" opens "<Orveline>"; clicks on the file
-# option and on the save button write the file kind with the code-page-932 key; the cancel
-# button leaves the file as it was; a settings file that cannot be written keeps the dialog open
-# with a message. Pictures of the dialog are checked at chosen pixels and kept as artifacts.
+# option and on the save button write the file kind with the code-page-932 key and keep the file
+# chosen before, and the next "Orveline.scr /s" plays that file until a key ends the run; the
+# cancel button leaves the file as it was; a settings file that cannot be written keeps the dialog
+# open with a message. Pictures of the dialog are checked at chosen pixels and kept as artifacts.
 #   settings_dialog_e2e.sh <linux|win32>
 set -u
 platform=$1
@@ -13,20 +14,35 @@ mkdir -p "$artifacts"
 work=$(mktemp -d)
 app="$work/app"
 mkdir -p "$app"
-cp "$ORVELINE_DIST/Orveline.scr" "$app/"
-# The launcher only needs the renderer to be there.
-if [ -f "$ORVELINE_DIST/Orveline.dll" ]; then cp "$ORVELINE_DIST/Orveline.dll" "$app/"; else : >"$app/Orveline.dll"; fi
+cp "$ORVELINE_DIST/Orveline.scr" "$ORVELINE_DIST/Orveline.dll" "$app/" || exit 1
+# Two seconds of noise: any stretch of it played is far from silence.
+mp3="$work/tone.mp3"
+head -c 352800 /dev/urandom >"$work/tone.raw"
+lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 "$work/tone.raw" "$mp3" \
+    2>/dev/null || { echo "FAIL: cannot make the MP3" >&2; exit 1; }
+audio="$work/audio.raw"
 
 if [ "$platform" = win32 ]; then
     source "$ORVELINE_SOURCE/tests/wine/lib.sh"
     settings="$app/Orveline.ini"
+    music_file="Z:${mp3//\//\\}"
+    # Wine's sound goes to ALSA; this HOME's ALSA device writes to a file.
+    mkdir -p "$work/home"
+    printf 'pcm.!default { type file  slave.pcm "null"  file "%s"  format "raw" }\n' "$audio" \
+        >"$work/home/.asoundrc"
     trap 'win_cleanup; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 else
     export XDG_CONFIG_HOME="$work/config"
     settings="$XDG_CONFIG_HOME/orveline/Orveline.ini"
     mkdir -p "$(dirname "$settings")"
+    music_file=$mp3
     dialog_pid=""
-    trap '[ -n "$dialog_pid" ] && kill $dialog_pid 2>/dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+    run_pid=""
+    end_linux() {
+        local pid
+        for pid in $dialog_pid $run_pid $(pgrep -fx "$app/Orveline.dll"); do kill "$pid" 2>/dev/null; done
+    }
+    trap 'end_linux; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 fi
 
 fail() {
@@ -88,37 +104,86 @@ check_picture() {  # check_picture <name> <probe file>
     python3 "$probe" "$picture" "$here/$2" || fail "the dialog differs at the pixels above: $picture"
 }
 
-write_settings() {  # kind, repeat: a settings file in the system's bytes
-    python3 - "$settings" "$1" "$2" <<'PY'
+write_settings() {  # kind, repeat[, music file]: a settings file in the system's bytes
+    python3 - "$settings" "$1" "$2" "${3:-}" <<'PY'
 import sys
-path, kind, repeat = sys.argv[1], sys.argv[2], sys.argv[3]
+path, kind, repeat, music = sys.argv[1:5]
 keys = [b"BGM\x8b\xe6\x95\xaa", b"BGM\xd8\xcb\xdf\xb0\xc4", b"BGM\xcc\xa7\xb2\xd9"]
 with open(path, "wb") as f:
     f.write(b"[Section]\r\n" + keys[0] + b"=" + kind.encode() + b"\r\n" + keys[1] + b"=" +
-            repeat.encode() + b"\r\n" + keys[2] + b"=\r\n")
+            repeat.encode() + b"\r\n" + keys[2] + b"=" + music.encode() + b"\r\n")
 PY
 }
 
 show_settings() { echo "settings file $settings:" >&2; od -c "$settings" >&2; }
+
+size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
+
+# Waits up to the given seconds for a quarter second more of sound than the given size, and for
+# that sound not to be silence (a device opened with nothing playing writes zeros).
+wait_music() {  # wait_music <size before> <seconds>
+    local i
+    for ((i = 0; i < $2 * 10; i++)); do
+        if [ "$(size_of "$audio")" -ge $(($1 + 44100)) ]; then
+            [ "$(tail -c 44100 "$audio" | tr -d '\0' | wc -c)" -gt 4410 ] && return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# A full-screen run with the saved settings: music plays while the renderer runs; a key ends the
+# renderer, the launcher follows and the music stops.
+run_saver() {
+    local before after i
+    rm -f "$audio"
+    if [ "$platform" = win32 ]; then
+        HOME="$work/home" win_start run "$app/Orveline.scr" /s
+        win_wait_window OrvelineVC 15 || fail "no renderer window after /s"
+    else
+        SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" "$app/Orveline.scr" /s \
+            >>"$artifacts/run-$platform.out" 2>&1 &
+        run_pid=$!
+        find_window OrvelineVC 10 >/dev/null || fail "no renderer window after /s"
+    fi
+    wait_music "$(size_of "$audio")" 5 || fail "the chosen MP3 does not play during /s"
+    if [ "$platform" = win32 ]; then
+        win_key space OrvelineVC
+        win_wait_exit run 10 || fail "the launcher did not end after a key ended the renderer"
+    else
+        xdotool key space
+        for ((i = 0; i < 100; i++)); do kill -0 "$run_pid" 2>/dev/null || break; sleep 0.1; done
+        kill -0 "$run_pid" 2>/dev/null && fail "the launcher did not end after a key ended the renderer"
+        wait "$run_pid"
+        run_pid=""
+    fi
+    before=$(size_of "$audio")
+    sleep 0.5
+    after=$(size_of "$audio")
+    [ "$after" -eq "$before" ] || fail "music goes on after the run ($before -> $after bytes)"
+}
 
 # Button and option places, in client pixels (15 twips to the pixel).
 file_option_label=(68 118)
 save_button=(356 212)
 cancel_button=(430 212)
 
-# 1. Choose the file option and save.
-write_settings 0 7
+# 1. Choose the file option and save; the next full-screen run plays the file chosen before.
+write_settings 0 7 "$music_file"
 start_dialog
 check_picture dialog-loaded loaded.probes
 click_at "${file_option_label[@]}"
 check_picture dialog-file-option file_option.probes
 click_at "${save_button[@]}"
 wait_exit
-python3 - "$settings" <<'PY' || fail "the settings file does not hold BGM区分=2 with its code-page-932 key"
+python3 - "$settings" "$music_file" <<'PY' || { show_settings; fail "the settings file does not hold BGM区分=2 with its code-page-932 key, the repeat and the music file"; }
 import sys
-data = open(sys.argv[1], "rb").read()
-sys.exit(0 if b"BGM\x8b\xe6\x95\xaa=2" in data and b"BGM\xd8\xcb\xdf\xb0\xc4=7" in data else 1)
+lines = open(sys.argv[1], "rb").read().splitlines()
+wanted = [b"BGM\x8b\xe6\x95\xaa=2", b"BGM\xd8\xcb\xdf\xb0\xc4=7",
+          b"BGM\xcc\xa7\xb2\xd9=" + sys.argv[2].encode()]
+sys.exit(0 if all(w in lines for w in wanted) else 1)
 PY
+run_saver
 
 # 2. Hover and leave a button; cancel after a change: the file stays as it was.
 write_settings 1 3
