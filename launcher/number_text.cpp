@@ -102,7 +102,7 @@ Scan scanDecimal(const std::string& s, std::size_t pos) {
     if (result.ec == std::errc::result_out_of_range) {
         // Tiny values (a negative exponent or no whole part) underflow to zero; others overflow.
         const bool tiny = canonical.find("e-") != std::string::npos ||
-                          canonical.find_first_not_of("0") == canonical.find('.');
+                          canonical.find_first_not_of('0') == canonical.find('.');
         value = 0;
         r.overflow = !tiny;
     }

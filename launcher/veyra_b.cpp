@@ -54,8 +54,8 @@ std::int32_t PreviewHostHandle(const std::string& commandLine) {
     return handle ? *handle : 0;
 }
 
-std::string ReadIni(LauncherPlatform& platform, std::string section, std::string key,
-                    std::string file) {
+std::string ReadIni(LauncherPlatform& platform, const std::string& section, const std::string& key,
+                    const std::string& file) {
     std::vector<char> buffer(kReadBufferLength, '\0');
     platform.getPrivateProfileString(section.c_str(), key.c_str(), "", buffer.data(),
                                      kReadBufferLength, file.c_str());
@@ -63,8 +63,8 @@ std::string ReadIni(LauncherPlatform& platform, std::string section, std::string
     return std::string(buffer.data());
 }
 
-bool WriteIni(LauncherPlatform& platform, std::string section, std::string key, std::string value,
-              std::string file) {
+bool WriteIni(LauncherPlatform& platform, const std::string& section, const std::string& key,
+              const std::string& value, const std::string& file) {
     const std::string sectionField = fixedField(section);
     const std::string keyField = fixedField(key);
     return platform.writePrivateProfileString(sectionField.c_str(), keyField.c_str(), value.c_str(),

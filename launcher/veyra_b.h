@@ -42,12 +42,12 @@ std::int32_t PreviewHostHandle(const std::string& commandLine);
 
 // Reads one key through the platform's private-profile read into a 256-byte buffer: the empty
 // text for a missing file, section or key, at most 255 bytes of a value.
-std::string ReadIni(LauncherPlatform& platform, std::string section, std::string key,
-                    std::string file);
+std::string ReadIni(LauncherPlatform& platform, const std::string& section, const std::string& key,
+                    const std::string& file);
 // Writes one key (section and key cut to 128 bytes). Returns the platform's success flag so
 // that a caller can notice a failed save; callers that follow the original ignore it.
-bool WriteIni(LauncherPlatform& platform, std::string section, std::string key, std::string value,
-              std::string file);
+bool WriteIni(LauncherPlatform& platform, const std::string& section, const std::string& key,
+              const std::string& value, const std::string& file);
 // Fills BgmKind, BgmRepeat and BgmFile from the settings file.
 void LoadSettings(LauncherPlatform& platform, LauncherState& state);
 // True when path (without one trailing separator) names a file that can be opened for reading.

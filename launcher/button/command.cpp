@@ -221,12 +221,9 @@ void Command::UserControl_MouseUp(int button, int, float, float) {
 }
 
 void Command::TmrMouse_Timer() {
-    PointerPlace place = surface_.PointerPlaceNow();
-    if (place == PointerPlace::ParentForm) {
-        PointerLeft();
-    } else if (place != PointerPlace::OwnWindow) {
-        PointerLeft();
-    }
+    // Any window but the control's own is outside, the parent form included; the caption, with
+    // no window of its own, is inside.
+    if (surface_.PointerPlaceNow() != PointerPlace::OwnWindow) PointerLeft();
 }
 
 void Command::PointerLeft() {
