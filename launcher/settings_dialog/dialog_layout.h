@@ -15,6 +15,9 @@ inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int Px(int twips) {
     return twips / kTwipsPerPixel;
 }
+inline constexpr int Twips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 inline constexpr char kTitle[] = "<Orveline>";
 inline constexpr Place kClient{0, 0, 7185, 3780};

@@ -163,24 +163,24 @@ QtCommandButton* QtSettingsDialog::AddButton(QWidget* parent, const char* captio
 }
 
 int QtSettingsDialog::FormWidth() {
-    return frameGeometry().width() * 15;
+    return Twips(frameGeometry().width());
 }
 int QtSettingsDialog::FormHeight() {
-    return frameGeometry().height() * 15;
+    return Twips(frameGeometry().height());
 }
 
 int QtSettingsDialog::ScreenWidth() {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s ? s->geometry().width() * 15 : 0;
+    return s ? Twips(s->geometry().width()) : 0;
 }
 
 int QtSettingsDialog::ScreenHeight() {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s ? s->geometry().height() * 15 : 0;
+    return s ? Twips(s->geometry().height()) : 0;
 }
 
 void QtSettingsDialog::MoveForm(int left, int top) {
-    move(left / 15, top / 15);
+    move(Px(left), Px(top));
 }
 
 ScreenRect QtSettingsDialog::WindowRect() {
@@ -219,7 +219,7 @@ void QtSettingsDialog::SetFileCaption(const std::string& text) {
 }
 
 int QtSettingsDialog::PanelInnerHeight() {
-    return panel_->height() * 15;
+    return Twips(panel_->height());
 }
 
 void QtSettingsDialog::DrawFormLine(int y, std::uint32_t colour) {

@@ -11,9 +11,6 @@ namespace orveline {
 
 namespace {
 
-// Twips to screen pixels for the form's placement.
-constexpr int kTwipsPerPixel = 15;
-
 std::int16_t Clamp16(int value) {
     if (value < -32768) return -32768;
     if (value > 32767) return 32767;

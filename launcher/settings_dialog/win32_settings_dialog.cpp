@@ -161,24 +161,24 @@ void Win32SettingsDialog::RunModal() {
 int Win32SettingsDialog::FormWidth() {
     RECT r{};
     GetWindowRect(form_, &r);
-    return (r.right - r.left) * 15;
+    return Twips(r.right - r.left);
 }
 
 int Win32SettingsDialog::FormHeight() {
     RECT r{};
     GetWindowRect(form_, &r);
-    return (r.bottom - r.top) * 15;
+    return Twips(r.bottom - r.top);
 }
 
 int Win32SettingsDialog::ScreenWidth() {
-    return GetSystemMetrics(SM_CXSCREEN) * 15;
+    return Twips(GetSystemMetrics(SM_CXSCREEN));
 }
 int Win32SettingsDialog::ScreenHeight() {
-    return GetSystemMetrics(SM_CYSCREEN) * 15;
+    return Twips(GetSystemMetrics(SM_CYSCREEN));
 }
 
 void Win32SettingsDialog::MoveForm(int left, int top) {
-    SetWindowPos(form_, nullptr, left / 15, top / 15, 0, 0,
+    SetWindowPos(form_, nullptr, Px(left), Px(top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -227,13 +227,13 @@ void Win32SettingsDialog::SetFileCaption(const std::string& text) {
 int Win32SettingsDialog::FormInnerHeight() {
     RECT r{};
     GetClientRect(form_, &r);
-    return (r.bottom - r.top) * 15;
+    return Twips(r.bottom - r.top);
 }
 
 int Win32SettingsDialog::PanelInnerHeight() {
     RECT r{};
     GetClientRect(panel_, &r);
-    return (r.bottom - r.top) * 15;
+    return Twips(r.bottom - r.top);
 }
 
 void Win32SettingsDialog::DrawFormLine(int y, std::uint32_t colour) {
@@ -332,9 +332,11 @@ LRESULT Win32SettingsDialog::HandlePanel(UINT message, WPARAM wParam, LPARAM lPa
             const RECT mark = PixelRect(kOptionMark[index]);
             const POINT at{x, y};
             if (PtInRect(&mark, at))
-                presenter_->Img_BGM_MouseDown(index, button, 0, x * 15.0f, y * 15.0f);
+                presenter_->Img_BGM_MouseDown(index, button, 0, static_cast<float>(Twips(x)),
+                                              static_cast<float>(Twips(y)));
             else
-                presenter_->lbl_BGM_MouseDown(index, button, 0, x * 15.0f, y * 15.0f);
+                presenter_->lbl_BGM_MouseDown(index, button, 0, static_cast<float>(Twips(x)),
+                                              static_cast<float>(Twips(y)));
             return 0;
         }
         default:
