@@ -13,7 +13,7 @@ renderer="$build/dist/Orveline.dll"
 [ -x "$renderer" ] || { echo "make_preview: build the renderer first ($renderer)" >&2; exit 1; }
 
 fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 $((152 * scale))x$((112 * scale))x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 $((152 * scale))x$((112 * scale))x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
 xvfb=$!
 renderer_pid=""
 cleanup() {

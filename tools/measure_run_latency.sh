@@ -33,7 +33,7 @@ done
 
 work=$(mktemp -d)
 fdfile="$work/display"
-Xvfb -displayfd 3 -br -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+Xvfb -displayfd 3 -br -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
 xvfb=$!
 launcher=""
 cleanup() {

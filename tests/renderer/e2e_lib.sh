@@ -36,7 +36,7 @@ e2e_keep() {
 e2e_ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local fd="$E2E_TMP/display"
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fd" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fd" 2>/dev/null &
   E2E_PIDS+=($!)
   local _
   for _ in $(seq 100); do [ -s "$fd" ] && break; sleep 0.05; done
