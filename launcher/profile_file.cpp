@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace orveline {
 
@@ -135,6 +136,12 @@ bool saveFile(const std::string& path, const std::string& bytes) {
     return true;
 }
 
+bool endsInLoneLeadByte(const std::string& s) {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < s.size(); i = nextChar(s, i, s.size())) last = i;
+    return !s.empty() && last == s.size() - 1 && isLeadByte(static_cast<unsigned char>(s.back()));
+}
+
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Names and values end at a NUL byte, as the Windows calls see them.
@@ -168,8 +175,11 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
                 if (bytes[i] == ']') close = i;
             }
             if (close != std::string::npos) {
-                doc.sections.push_back(
-                    ProfileSection{upToNul(bytes.substr(begin + 1, close - begin - 1)), {}});
+                std::string name = upToNul(bytes.substr(begin + 1, close - begin - 1));
+                // A NUL that cut a double-byte character leaves its lead byte, which would pair
+                // with the closing ']' on rewrite and rename the section: drop it.
+                if (endsInLoneLeadByte(name)) name.pop_back();
+                doc.sections.push_back(ProfileSection{std::move(name), {}});
                 section = &doc.sections.back();
                 previous = nullptr;
                 continue;
@@ -293,17 +303,24 @@ std::uint32_t ProfileGetString(const char* section, const char* key, const char*
     return ProfileGetStringFromBytes(bytes, readable, section, key, defaultValue, buffer, size);
 }
 
+std::optional<std::string> ProfileWriteToBytes(const std::string& bytes, const char* section,
+                                               const char* key, const char* value) {
+    ProfileDocument doc = ProfileDocument::parse(bytes);
+    if (!doc.set(section, key, value)) return std::nullopt;
+    std::string out = doc.serialize();
+    if (bytes.compare(0, 3, kUtf8Mark) == 0) out.insert(0, kUtf8Mark);
+    return out;
+}
+
 bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
     if (file == nullptr || section == nullptr || key == nullptr || value == nullptr) return false;
     std::string bytes;
     const Load load = loadFile(file, bytes);
     if (load == Load::Unreadable) return false;
 
-    ProfileDocument doc = ProfileDocument::parse(bytes);
-    if (!doc.set(section, key, value) && load == Load::Read) return true;
-    std::string out = doc.serialize();
-    if (bytes.compare(0, 3, kUtf8Mark) == 0) out.insert(0, kUtf8Mark);
-    return saveFile(file, out);
+    const std::optional<std::string> out = ProfileWriteToBytes(bytes, section, key, value);
+    if (!out && load == Load::Read) return true;
+    return saveFile(file, out ? *out : bytes);
 }
 
 }  // namespace orveline

@@ -64,6 +64,11 @@ std::uint32_t ProfileGetStringFromBytes(const std::string& bytes, bool fileExist
                                         const char* section, const char* key,
                                         const char* defaultValue, char* buffer, std::uint32_t size);
 
+// What a write makes of a file's bytes: the canonical layout with the value set, a leading
+// byte-order mark kept. Nothing when the value is already there, so the file can stay as it is.
+std::optional<std::string> ProfileWriteToBytes(const std::string& bytes, const char* section,
+                                               const char* key, const char* value);
+
 // WritePrivateProfileStringA over a file path; the file is created when missing (its folder must
 // exist). Returns true when the value is in the file afterwards.
 bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file);

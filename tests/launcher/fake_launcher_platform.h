@@ -65,9 +65,9 @@ class FakeLauncherPlatform : public LauncherPlatform {
                                    const char* file) override {
         writes.push_back({section, key, value, file});
         if (!writable) return false;
-        ProfileDocument doc = ProfileDocument::parse(files[file]);
-        doc.set(section, key, value);
-        files[file] = doc.serialize();
+        if (auto bytes = ProfileWriteToBytes(files[file], section, key, value)) {
+            files[file] = *bytes;
+        }
         return true;
     }
     bool startProgram(const std::string&, int) override { return true; }

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string>
 
 namespace orveline {
 namespace {
@@ -115,6 +117,20 @@ TEST(ProfileParse, BytesOutsideTheCodePageAreKept) {
     EXPECT_EQ(read(file, "S", "k"), "\x81");
     EXPECT_EQ(read(file, "S", "j"), "\x82]");
     EXPECT_EQ(ProfileDocument::parse(file).serialize(), "[S]\r\nk=\x81\r\nj=\x82]\r\n");
+}
+
+TEST(ProfileWrite, AWrittenValueReadsBackAndASecondWriteChangesNothing) {
+    // Junk that once moved the value: a NUL cuts a double-byte character in a section header,
+    // and the lead byte left over would pair with the closing ']' when the file is written.
+    const std::string junk("[Section]\x9f\0BG]\n\xaa=\xe6\x05\x8b@7", 21);
+    for (const std::string& file : {junk, std::string("[Section]\r\nx=1"), std::string()}) {
+        const std::optional<std::string> written = ProfileWriteToBytes(file, "Section", "k", "2");
+        ASSERT_TRUE(written.has_value());
+        char buffer[8];
+        ProfileGetStringFromBytes(*written, true, "Section", "k", "", buffer, sizeof buffer);
+        EXPECT_STREQ(buffer, "2");
+        EXPECT_FALSE(ProfileWriteToBytes(*written, "Section", "k", "2").has_value());
+    }
 }
 
 TEST(ProfileParse, AnyBytesGiveADocument) {
