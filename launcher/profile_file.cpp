@@ -149,6 +149,21 @@ std::string upToNul(const std::string& s) {
     return s.substr(0, s.find('\0'));
 }
 
+// A name ends at a NUL byte too. What such a cut leaves must come back the same from a rewrite:
+// blanks before the NUL would be trimmed from the rewritten line, and the lead byte of a
+// double-byte character whose trail the NUL took would pair with the next byte written (the
+// section's ']'). Both go, or a written value would not read back.
+std::string nameUpToNul(const std::string& s) {
+    const std::size_t nul = s.find('\0');
+    if (nul == std::string::npos) return s;
+    std::string name = s.substr(0, nul);
+    for (;;) {
+        name.resize(trimBlanksRight(name, 0, name.size()));
+        if (!endsInLoneLeadByte(name)) return name;
+        name.pop_back();
+    }
+}
+
 }  // namespace
 
 ProfileDocument ProfileDocument::parse(const std::string& bytes) {
@@ -175,11 +190,8 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
                 if (bytes[i] == ']') close = i;
             }
             if (close != std::string::npos) {
-                std::string name = upToNul(bytes.substr(begin + 1, close - begin - 1));
-                // A NUL that cut a double-byte character leaves its lead byte, which would pair
-                // with the closing ']' on rewrite and rename the section: drop it.
-                if (endsInLoneLeadByte(name)) name.pop_back();
-                doc.sections.push_back(ProfileSection{std::move(name), {}});
+                doc.sections.push_back(
+                    ProfileSection{nameUpToNul(bytes.substr(begin + 1, close - begin - 1)), {}});
                 section = &doc.sections.back();
                 previous = nullptr;
                 continue;
@@ -196,7 +208,7 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
         }
         // Runs of entries with an empty name collapse into one.
         if (nameEnd > begin || previous == nullptr || !previous->name.empty()) {
-            section->keys.push_back(ProfileKey{upToNul(bytes.substr(begin, nameEnd - begin)),
+            section->keys.push_back(ProfileKey{nameUpToNul(bytes.substr(begin, nameEnd - begin)),
                                                value ? std::optional(upToNul(*value)) : value});
             previous = &section->keys.back();
         }

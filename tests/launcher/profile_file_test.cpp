@@ -120,10 +120,13 @@ TEST(ProfileParse, BytesOutsideTheCodePageAreKept) {
 }
 
 TEST(ProfileWrite, AWrittenValueReadsBackAndASecondWriteChangesNothing) {
-    // Junk that once moved the value: a NUL cuts a double-byte character in a section header,
-    // and the lead byte left over would pair with the closing ']' when the file is written.
-    const std::string junk("[Section]\x9f\0BG]\n\xaa=\xe6\x05\x8b@7", 21);
-    for (const std::string& file : {junk, std::string("[Section]\r\nx=1"), std::string()}) {
+    // Junk that once moved the value, both with a NUL inside a name: it cuts a double-byte
+    // character in a section header, whose lead byte would pair with the closing ']' when the
+    // file is written; it leaves a blank at the end of a key that the rewrite then trims.
+    const std::string cutCharacter("[Section]\x9f\0BG]\n\xaa=\xe6\x05\x8b@7", 21);
+    const std::string cutAfterBlank("[Section]\r\nk \0\0]", 17);
+    for (const std::string& file :
+         {cutCharacter, cutAfterBlank, std::string("[Section]\r\nx=1"), std::string()}) {
         const std::optional<std::string> written = ProfileWriteToBytes(file, "Section", "k", "2");
         ASSERT_TRUE(written.has_value());
         char buffer[8];
