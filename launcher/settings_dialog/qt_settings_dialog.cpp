@@ -266,16 +266,7 @@ void QtSettingsDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 QtSettingsDialogPlatform::QtSettingsDialogPlatform(LauncherPlatform& launcher, QWidget* owner)
-    : launcher_(launcher), owner_(owner) {}
-
-bool QtSettingsDialogPlatform::WriteIni(const std::string& section, const std::string& key,
-                                        const std::string& value, const std::string& file) {
-    return orveline::WriteIni(launcher_, section, key, value, file);
-}
-
-std::string QtSettingsDialogPlatform::SettingsFile() {
-    return SettingsFilePath(launcher_);
-}
+    : LauncherDialogPlatform(launcher), owner_(owner) {}
 
 std::optional<std::string> QtSettingsDialogPlatform::ChooseFile(const FileChooserRequest& request) {
     // "*.MP3;*.WAV" as Qt patterns; names on Linux are case-sensitive, so both cases are offered.
@@ -296,10 +287,6 @@ std::optional<std::string> QtSettingsDialogPlatform::ChooseFile(const FileChoose
 
 void QtSettingsDialogPlatform::OpenWebPage(const std::string& address) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
-}
-
-bool QtSettingsDialogPlatform::CursorPosition(int& x, int& y) {
-    return launcher_.cursorPosition(x, y);
 }
 
 void QtSettingsDialogPlatform::SetMousePointer(MousePointer pointer) {

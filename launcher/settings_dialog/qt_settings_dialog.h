@@ -69,21 +69,16 @@ class QtSettingsDialog : public QDialog, public SettingsDialogView {
 
 // The platform services around the form, for a launcher platform.
 class LauncherPlatform;
-class QtSettingsDialogPlatform : public SettingsDialogPlatform {
+class QtSettingsDialogPlatform : public LauncherDialogPlatform {
   public:
     QtSettingsDialogPlatform(LauncherPlatform& launcher, QWidget* owner);
-    bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                  const std::string& file) override;
-    std::string SettingsFile() override;
     std::optional<std::string> ChooseFile(const FileChooserRequest& request) override;
     void OpenWebPage(const std::string& address) override;
-    bool CursorPosition(int& x, int& y) override;
     void SetMousePointer(MousePointer pointer) override;
     void ShowMessage(const std::string& text) override;
     void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) override;
 
   private:
-    LauncherPlatform& launcher_;
     QWidget* owner_;
 };
 

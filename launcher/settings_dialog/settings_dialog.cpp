@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "launcher_platform.h"
 #include "launcher_state.h"
 #include "number_text.h"
 #include "veyra_b.h"
@@ -189,6 +190,19 @@ void Veyra_P::Cmd_Etc_Click() {
 void Veyra_P::Unload() {
     Form_Unload();
     view_.Close();
+}
+
+bool LauncherDialogPlatform::WriteIni(const std::string& section, const std::string& key,
+                                      const std::string& value, const std::string& file) {
+    return orveline::WriteIni(launcher_, section, key, value, file);
+}
+
+std::string LauncherDialogPlatform::SettingsFile() {
+    return SettingsFilePath(launcher_);
+}
+
+bool LauncherDialogPlatform::CursorPosition(int& x, int& y) {
+    return launcher_.cursorPosition(x, y);
 }
 
 }  // namespace orveline

@@ -85,6 +85,21 @@ class SettingsDialogPlatform {
     virtual void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) = 0;
 };
 
+// The services a launcher gives every platform's dialog alike: the settings file and its write,
+// and the cursor position. The platform adds the native chooser, browser, pointer and messages.
+class LauncherPlatform;
+class LauncherDialogPlatform : public SettingsDialogPlatform {
+  public:
+    explicit LauncherDialogPlatform(LauncherPlatform& launcher) : launcher_(launcher) {}
+    bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                  const std::string& file) override;
+    std::string SettingsFile() override;
+    bool CursorPosition(int& x, int& y) override;
+
+  private:
+    LauncherPlatform& launcher_;
+};
+
 // "##": the decimal number, and the empty text for 0.
 std::string FormatHashHash(int value);
 // The combo text as a track number: a number rounded to the even neighbour at halves, 0 for

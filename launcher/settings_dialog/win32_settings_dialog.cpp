@@ -377,16 +377,7 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
 }
 
 Win32SettingsDialogPlatform::Win32SettingsDialogPlatform(LauncherPlatform& launcher, HWND owner)
-    : launcher_(launcher), owner_(owner) {}
-
-bool Win32SettingsDialogPlatform::WriteIni(const std::string& section, const std::string& key,
-                                           const std::string& value, const std::string& file) {
-    return orveline::WriteIni(launcher_, section, key, value, file);
-}
-
-std::string Win32SettingsDialogPlatform::SettingsFile() {
-    return SettingsFilePath(launcher_);
-}
+    : LauncherDialogPlatform(launcher), owner_(owner) {}
 
 std::optional<std::string> Win32SettingsDialogPlatform::ChooseFile(
     const FileChooserRequest& request) {
@@ -414,10 +405,6 @@ std::optional<std::string> Win32SettingsDialogPlatform::ChooseFile(
 
 void Win32SettingsDialogPlatform::OpenWebPage(const std::string& address) {
     ShellExecuteA(owner_, "open", address.c_str(), "", "", SW_SHOWNORMAL);
-}
-
-bool Win32SettingsDialogPlatform::CursorPosition(int& x, int& y) {
-    return launcher_.cursorPosition(x, y);
 }
 
 void Win32SettingsDialogPlatform::SetMousePointer(MousePointer pointer) {

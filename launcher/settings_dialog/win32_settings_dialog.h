@@ -72,21 +72,16 @@ class Win32SettingsDialog : public SettingsDialogView {
     bool closed_ = false;
 };
 
-class Win32SettingsDialogPlatform : public SettingsDialogPlatform {
+class Win32SettingsDialogPlatform : public LauncherDialogPlatform {
   public:
     Win32SettingsDialogPlatform(LauncherPlatform& launcher, HWND owner);
-    bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                  const std::string& file) override;
-    std::string SettingsFile() override;
     std::optional<std::string> ChooseFile(const FileChooserRequest& request) override;
     void OpenWebPage(const std::string& address) override;
-    bool CursorPosition(int& x, int& y) override;
     void SetMousePointer(MousePointer pointer) override;
     void ShowMessage(const std::string& text) override;
     void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) override;
 
   private:
-    LauncherPlatform& launcher_;
     HWND owner_;
 };
 
