@@ -51,7 +51,8 @@ class LauncherPlatform {
     // The launcher's own folder: no trailing separator, except at a root ("C:\", "/").
     virtual std::string ownFolder() = 0;
     // The folder of the settings file: the own folder on Windows,
-    // $XDG_CONFIG_HOME/orveline (default ~/.config/orveline) on Linux.
+    // $XDG_CONFIG_HOME/orveline (default ~/.config/orveline) on Linux. Empty when there is
+    // none (a Linux account without a home): nothing is then read or saved.
     virtual std::string settingsFolder() = 0;
     // The path separator that joins a folder and a file name: '\\' or '/'.
     virtual char pathSeparator() = 0;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace orveline {
@@ -24,7 +24,7 @@ bool isTrailByte(unsigned char b) {
 
 // Start of the character after the one at i: a lead byte with a valid trail byte is one
 // double-byte character, anything else one byte.
-std::size_t nextChar(const std::string& s, std::size_t i, std::size_t end) {
+std::size_t nextChar(std::string_view s, std::size_t i, std::size_t end) {
     const auto b = static_cast<unsigned char>(s[i]);
     if (isLeadByte(b) && i + 1 < end && isTrailByte(static_cast<unsigned char>(s[i + 1]))) {
         return i + 2;
@@ -36,17 +36,17 @@ bool isBlank(unsigned char b) {
     return (b >= 0x09 && b <= 0x0D) || b == 0x20 || b == 0x1A;
 }
 
-std::size_t skipBlanks(const std::string& s, std::size_t begin, std::size_t end) {
+std::size_t skipBlanks(std::string_view s, std::size_t begin, std::size_t end) {
     while (begin < end && isBlank(static_cast<unsigned char>(s[begin]))) ++begin;
     return begin;
 }
 
-std::size_t trimBlanksRight(const std::string& s, std::size_t begin, std::size_t end) {
+std::size_t trimBlanksRight(std::string_view s, std::size_t begin, std::size_t end) {
     while (end > begin && isBlank(static_cast<unsigned char>(s[end - 1]))) --end;
     return end;
 }
 
-std::string trimmed(const std::string& s) {
+std::string_view trimmed(std::string_view s) {
     const std::size_t begin = skipBlanks(s, 0, s.size());
     return s.substr(begin, trimBlanksRight(s, begin, s.size()) - begin);
 }
@@ -57,13 +57,13 @@ std::string withoutLeadingBlanks(const std::string& s) {
 
 // Case folding of one character: ASCII letters only (the Windows calls, as Wine has them, fold
 // no full-width letters either).
-unsigned foldedChar(const std::string& s, std::size_t i, std::size_t next) {
+unsigned foldedChar(std::string_view s, std::size_t i, std::size_t next) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     if (next == i + 1) return (b0 >= 'a' && b0 <= 'z') ? b0 - 'a' + 'A' : b0;
     return (b0 << 8) | static_cast<unsigned char>(s[i + 1]);
 }
 
-bool sameName(const std::string& a, const std::string& b) {
+bool sameName(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
@@ -93,7 +93,13 @@ Load loadFile(const char* path, std::string& bytes) {
     if (error || length > kLargestFile) return Load::Unreadable;
     std::ifstream in(path, std::ios::binary);
     if (!in) return Load::Unreadable;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Read in blocks: the size is only a hint, as the file may change while it is read.
+    char block[65536];
+    bytes.reserve(static_cast<std::size_t>(length));
+    while (in.read(block, sizeof block) || in.gcount() > 0) {
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kLargestFile) return Load::Unreadable;
+    }
     if (in.bad()) return Load::Unreadable;
     return Load::Read;
 }
@@ -136,7 +142,7 @@ bool saveFile(const std::string& path, const std::string& bytes) {
     return true;
 }
 
-bool endsInLoneLeadByte(const std::string& s) {
+bool endsInLoneLeadByte(std::string_view s) {
     std::size_t last = 0;
     for (std::size_t i = 0; i < s.size(); i = nextChar(s, i, s.size())) last = i;
     return !s.empty() && last == s.size() - 1 && isLeadByte(static_cast<unsigned char>(s.back()));
@@ -145,7 +151,7 @@ bool endsInLoneLeadByte(const std::string& s) {
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Names and values end at a NUL byte, as the Windows calls see them.
-std::string upToNul(const std::string& s) {
+std::string_view upToNul(std::string_view s) {
     return s.substr(0, s.find('\0'));
 }
 
@@ -153,15 +159,90 @@ std::string upToNul(const std::string& s) {
 // blanks before the NUL would be trimmed from the rewritten line, and the lead byte of a
 // double-byte character whose trail the NUL took would pair with the next byte written (the
 // section's ']'). Both go, or a written value would not read back.
-std::string nameUpToNul(const std::string& s) {
+std::string_view nameUpToNul(std::string_view s) {
     const std::size_t nul = s.find('\0');
-    if (nul == std::string::npos) return s;
-    std::string name = s.substr(0, nul);
+    if (nul == std::string_view::npos) return s;
+    std::string_view name = s.substr(0, nul);
     for (;;) {
-        name.resize(trimBlanksRight(name, 0, name.size()));
+        name = name.substr(0, trimBlanksRight(name, 0, name.size()));
         if (!endsInLoneLeadByte(name)) return name;
-        name.pop_back();
+        name.remove_suffix(1);
     }
+}
+
+// One line of a file as the Windows calls see it: its texts are views into the file's bytes.
+struct Line {
+    enum class Kind { Blank, Section, Entry };
+    Kind kind = Kind::Blank;
+    std::string_view name;                  // a section's or an entry's, cut at a NUL
+    bool nameWritten = false;               // an entry has some text before its '='
+    std::optional<std::string_view> value;  // nothing for an entry without '='
+};
+
+// Reads the line that starts at pos into line; returns where the next line starts. Lines end at
+// CR or LF; blanks around the line, around an entry's name and before its value are dropped.
+std::size_t readLine(std::string_view bytes, std::size_t pos, Line& line) {
+    std::size_t end = pos;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    const std::size_t next = end + 1;
+    const std::size_t begin = skipBlanks(bytes, pos, end);
+    end = trimBlanksRight(bytes, begin, end);
+    line = Line{};
+    if (begin >= end) return next;
+
+    if (bytes[begin] == '[') {
+        // "[name]" up to the last ']'; blanks inside the brackets are not part of the name.
+        std::size_t close = std::string_view::npos;
+        for (std::size_t i = begin; i < end; i = nextChar(bytes, i, end)) {
+            if (bytes[i] == ']') close = i;
+        }
+        if (close != std::string_view::npos) {
+            line.kind = Line::Kind::Section;
+            line.name = nameUpToNul(trimmed(bytes.substr(begin + 1, close - begin - 1)));
+            return next;
+        }
+    }
+
+    line.kind = Line::Kind::Entry;
+    std::size_t nameEnd = end;
+    // Searched within the line only: a search to the end of the file would make reading
+    // quadratic in the number of lines without '='.
+    const auto* equals =
+        static_cast<const char*>(std::memchr(bytes.data() + begin, '=', end - begin));
+    if (equals != nullptr) {
+        const auto at = static_cast<std::size_t>(equals - bytes.data());
+        nameEnd = trimBlanksRight(bytes, begin, at);
+        const std::size_t valueBegin = skipBlanks(bytes, at + 1, end);
+        line.value = upToNul(bytes.substr(valueBegin, end - valueBegin));
+    }
+    line.nameWritten = nameEnd > begin;
+    line.name = nameUpToNul(bytes.substr(begin, nameEnd - begin));
+    return next;
+}
+
+std::size_t firstLine(std::string_view bytes) {
+    return bytes.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
+}
+
+// The value of the first entry of that name in the first section of that name (names trimmed,
+// case ignored), without building the document: reads of a large file stay cheap.
+// Nothing when the section or the entry is missing or the entry has no '='.
+std::optional<std::string_view> findValue(std::string_view bytes, std::string_view section,
+                                          std::string_view key) {
+    section = trimmed(section);
+    key = trimmed(key);
+    bool inSection = false;
+    Line line;
+    for (std::size_t pos = firstLine(bytes); pos < bytes.size();) {
+        pos = readLine(bytes, pos, line);
+        if (line.kind == Line::Kind::Section) {
+            if (inSection) return std::nullopt;  // only the first section of that name counts
+            inSection = !line.name.empty() && sameName(line.name, section);
+        } else if (inSection && line.kind == Line::Kind::Entry && sameName(line.name, key)) {
+            return line.value;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -171,46 +252,21 @@ ProfileDocument ProfileDocument::parse(const std::string& bytes) {
     doc.sections.push_back(ProfileSection{});
     ProfileSection* section = &doc.sections.back();
     const ProfileKey* previous = nullptr;
-
-    std::size_t next = 0;
-    if (bytes.compare(0, 3, kUtf8Mark) == 0) next = 3;
-    while (next < bytes.size()) {
-        std::size_t begin = next;
-        std::size_t end = bytes.find_first_of("\r\n", begin);
-        end = (end == std::string::npos) ? bytes.size() : end;
-        next = end + 1;
-
-        begin = skipBlanks(bytes, begin, end);
-        end = trimBlanksRight(bytes, begin, end);
-        if (begin >= end) continue;
-
-        if (bytes[begin] == '[') {
-            std::size_t close = std::string::npos;
-            for (std::size_t i = begin; i < end; i = nextChar(bytes, i, end)) {
-                if (bytes[i] == ']') close = i;
+    Line line;
+    for (std::size_t pos = firstLine(bytes); pos < bytes.size();) {
+        pos = readLine(bytes, pos, line);
+        if (line.kind == Line::Kind::Section) {
+            doc.sections.push_back(ProfileSection{std::string(line.name), {}});
+            section = &doc.sections.back();
+            previous = nullptr;
+        } else if (line.kind == Line::Kind::Entry) {
+            // Runs of entries with an empty name collapse into one.
+            if (line.nameWritten || previous == nullptr || !previous->name.empty()) {
+                std::optional<std::string> value;
+                if (line.value) value.emplace(*line.value);
+                section->keys.push_back(ProfileKey{std::string(line.name), std::move(value)});
+                previous = &section->keys.back();
             }
-            if (close != std::string::npos) {
-                doc.sections.push_back(
-                    ProfileSection{nameUpToNul(bytes.substr(begin + 1, close - begin - 1)), {}});
-                section = &doc.sections.back();
-                previous = nullptr;
-                continue;
-            }
-        }
-
-        std::size_t nameEnd = end;
-        std::optional<std::string> value;
-        const std::size_t equals = bytes.find('=', begin);
-        if (equals != std::string::npos && equals < end) {
-            nameEnd = trimBlanksRight(bytes, begin, equals);
-            const std::size_t valueBegin = skipBlanks(bytes, equals + 1, end);
-            value = bytes.substr(valueBegin, end - valueBegin);
-        }
-        // Runs of entries with an empty name collapse into one.
-        if (nameEnd > begin || previous == nullptr || !previous->name.empty()) {
-            section->keys.push_back(ProfileKey{nameUpToNul(bytes.substr(begin, nameEnd - begin)),
-                                               value ? std::optional(upToNul(*value)) : value});
-            previous = &section->keys.back();
         }
     }
     return doc;
@@ -230,8 +286,8 @@ std::string ProfileDocument::serialize() const {
 }
 
 const ProfileKey* ProfileDocument::find(const std::string& section, const std::string& key) const {
-    const std::string sectionName = trimmed(section);
-    const std::string keyName = trimmed(key);
+    const std::string_view sectionName = trimmed(section);
+    const std::string_view keyName = trimmed(key);
     for (const ProfileSection& s : sections) {
         if (s.name.empty() || !sameName(s.name, sectionName)) continue;
         for (const ProfileKey& k : s.keys) {
@@ -244,8 +300,8 @@ const ProfileKey* ProfileDocument::find(const std::string& section, const std::s
 
 bool ProfileDocument::set(const std::string& section, const std::string& key,
                           const std::string& value) {
-    const std::string sectionName = trimmed(section);
-    const std::string keyName = trimmed(key);
+    const std::string_view sectionName = trimmed(section);
+    const std::string_view keyName = trimmed(key);
     const std::string newValue = withoutLeadingBlanks(value);
     ProfileKey* target = nullptr;
     for (ProfileSection& s : sections) {
@@ -287,9 +343,8 @@ std::uint32_t ProfileGetStringFromBytes(const std::string& bytes, bool fileExist
 
     std::string value = fallback;
     if (fileExists) {
-        const ProfileDocument doc = ProfileDocument::parse(bytes);
-        const ProfileKey* found = doc.find(text(section), keyText);
-        if (found && found->value) value = *found->value;
+        const std::optional<std::string_view> found = findValue(bytes, text(section), keyText);
+        if (found) value = std::string(*found);
     }
     value.resize(std::strlen(value.c_str()));  // the calls see texts up to their first NUL
 
@@ -320,12 +375,15 @@ std::optional<std::string> ProfileWriteToBytes(const std::string& bytes, const c
     ProfileDocument doc = ProfileDocument::parse(bytes);
     if (!doc.set(section, key, value)) return std::nullopt;
     std::string out = doc.serialize();
-    if (bytes.compare(0, 3, kUtf8Mark) == 0) out.insert(0, kUtf8Mark);
+    if (firstLine(bytes) != 0) out.insert(0, kUtf8Mark);
     return out;
 }
 
 bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
-    if (file == nullptr || section == nullptr || key == nullptr || value == nullptr) return false;
+    if (file == nullptr || *file == '\0' || section == nullptr || key == nullptr ||
+        value == nullptr) {
+        return false;
+    }
     std::string bytes;
     const Load load = loadFile(file, bytes);
     if (load == Load::Unreadable) return false;

@@ -2,9 +2,9 @@
 // following what the Windows calls do on every case the launcher meets, checked against Wine's
 // kernel32 by tests/launcher (profile comparison):
 //   - lines end at CR or LF; blanks (space, tab, CR, LF, VT, FF, Ctrl-Z) around a line, around a
-//   key
-//     name and before a value are not part of them; blank lines are dropped on rewrite;
-//   - "[name]" up to the last ']' starts a section; lines before the first section and lines
+//     key name and before a value are not part of them; blank lines are dropped on rewrite;
+//   - "[name]" up to the last ']' starts a section, blanks inside the brackets around the name
+//     not part of it (a rewrite writes "[name]"); lines before the first section and lines
 //     without '=' are kept as they stand;
 //   - section and key names match without regard to ASCII case;
 //     the first matching section and, in it, the first matching key win;

@@ -126,7 +126,10 @@ bool FileExists(LauncherPlatform& platform, std::string path) {
 }
 
 std::string SettingsFilePath(LauncherPlatform& platform) {
-    return platform.settingsFolder() + platform.pathSeparator() + kSettingsFileName;
+    const std::string folder = platform.settingsFolder();
+    // Without a folder there is no file: the separator alone would name one at the root.
+    if (folder.empty()) return std::string();
+    return folder + platform.pathSeparator() + kSettingsFileName;
 }
 
 std::string RendererPath(LauncherPlatform& platform) {

@@ -54,7 +54,8 @@ void LoadSettings(LauncherPlatform& platform, LauncherState& state);
 bool FileExists(LauncherPlatform& platform, std::string path);
 
 // Where the settings file and the renderer are: a folder and the name joined by plain
-// concatenation with the platform's separator (a root folder gives a doubled separator).
+// concatenation with the platform's separator (a root folder gives a doubled separator). No
+// settings folder gives an empty path: nothing is read from or saved to it.
 std::string SettingsFilePath(LauncherPlatform& platform);
 std::string RendererPath(LauncherPlatform& platform);
 

@@ -9,6 +9,7 @@
 #include <X11/extensions/Xfixes.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -136,14 +137,28 @@ bool X11DisplayAvailable() {
     return true;
 }
 
-std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home) {
-    // Relative values of the variable are to be ignored.
-    if (xdgConfigHome && xdgConfigHome[0] == '/') return std::string(xdgConfigHome) + "/orveline";
-    return std::string(home && home[0] ? home : ".") + "/.config/orveline";
+std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home,
+                                const char* accountHome) {
+    // Relative values are to be ignored: they would name a folder below wherever we started.
+    const auto absolute = [](const char* path) { return path && path[0] == '/'; };
+    if (absolute(xdgConfigHome)) return std::string(xdgConfigHome) + "/orveline";
+    if (absolute(home)) return std::string(home) + "/.config/orveline";
+    if (absolute(accountHome)) return std::string(accountHome) + "/.config/orveline";
+    return std::string();
 }
 
 std::string LinuxLauncherPlatform::settingsFolder() {
-    return LinuxSettingsFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const char* accountHome = nullptr;
+    if (const passwd* account = ::getpwuid(::getuid())) accountHome = account->pw_dir;
+    std::string folder =
+        LinuxSettingsFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), accountHome);
+    if (folder.empty() && !noSettingsFolderReported_) {
+        noSettingsFolderReported_ = true;
+        std::fprintf(stderr,
+                     "Orveline.scr: no home folder (HOME is not set and the account has none): "
+                     "settings are neither read nor saved\n");
+    }
+    return folder;
 }
 
 bool LinuxLauncherPlatform::windowExists(const std::string& title) {

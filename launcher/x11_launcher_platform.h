@@ -56,13 +56,16 @@ class LinuxLauncherPlatform : public LauncherPlatform {
     std::vector<std::string> arguments_;
     std::unique_ptr<XConnection> x_;
     std::int32_t cursorCount_ = 0;
+    bool noSettingsFolderReported_ = false;
 };
 
 // True when the X display named by the environment can be opened.
 bool X11DisplayAvailable();
 
 // The settings folder for an environment: $XDG_CONFIG_HOME/orveline when that is an absolute
-// path, else $HOME/.config/orveline.
-std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home);
+// path, else <home>/.config/orveline with home from $HOME or, where that is unset or relative,
+// the account's home from the password database; empty when there is none of them.
+std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home,
+                                const char* accountHome);
 
 }  // namespace orveline

@@ -1,5 +1,5 @@
 // Any settings file bytes: a read never copies more than the buffer allows and always ends its
-// text inside the buffer, and a write settles.
+// text inside the buffer, finds what the parsed document holds, and a write settles.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,6 +28,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (copied >= bufferSize || buffer[copied] != '\0' || buffer[bufferSize] != '\x55') {
         std::abort();
     }
+
+    // A read scans the file without building the document: it finds the value the document
+    // holds, less one pair of surrounding quotes.
+    const std::string sectionText = section.c_str();
+    const std::string keyText = key.c_str();
+    const orveline::ProfileDocument document = orveline::ProfileDocument::parse(file);
+    const orveline::ProfileKey* held = document.find(sectionText, keyText);
+    std::string expected = held && held->value && !keyText.empty() ? *held->value : "";
+    if (expected.size() >= 2 && (expected[0] == '"' || expected[0] == '\'') &&
+        expected.back() == expected[0]) {
+        expected = expected.substr(1, expected.size() - 2);
+    }
+    std::vector<char> whole(expected.size() + 2, '\x55');
+    orveline::ProfileGetStringFromBytes(file, true, section.c_str(), key.c_str(), "", whole.data(),
+                                        static_cast<std::uint32_t>(whole.size()));
+    if (expected != whole.data()) std::abort();
 
     // Writing the settings, as the dialog does, settles: blank lines and junk the layout cannot
     // hold go in the first write, and writing the same value again leaves the bytes as they are.

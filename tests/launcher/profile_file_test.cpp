@@ -96,6 +96,17 @@ TEST(ProfileRead, DoubleByteCharactersStayWhole) {
     EXPECT_EQ(read("[S]\n\x83\x41=3\n", "S", "\x83\x61"), "");
 }
 
+TEST(ProfileRead, BlanksInsideTheBracketsAreNotPartOfTheSectionName) {
+    for (const char* header : {"[ Section]", "[  Section  ]", "[\tSection\t]", "[Section ]"}) {
+        const std::string file = std::string(header) + "\r\nk=1\r\n";
+        EXPECT_EQ(read(file, "Section", "k"), "1") << header;
+        EXPECT_EQ(ProfileWriteToBytes(file, "Section", "k", "2"), "[Section]\r\nk=2\r\n")
+            << header << ": a rewrite gives the plain header";
+    }
+    EXPECT_EQ(read("[ Sec tion ]\nk=1\n", "Sec tion", "k"), "1") << "blanks inside the name stay";
+    EXPECT_EQ(read("[ Sec tion ]\nk=1\n", "Section", "k"), "");
+}
+
 TEST(ProfileWrite, EditsInPlaceKeepingEveryOtherLine) {
     ProfileDocument doc = ProfileDocument::parse("; comment\n[A]\nx=1\n\n[B]\ny=2\n");
     EXPECT_TRUE(doc.set("a", "X", "9"));

@@ -9,12 +9,31 @@
 namespace orveline {
 namespace {
 
-TEST(LinuxSettingsFolder, FollowsTheXdgConfigurationHome) {
-    EXPECT_EQ(LinuxSettingsFolder("/cfg", "/home/u"), "/cfg/orveline");
-    EXPECT_EQ(LinuxSettingsFolder(nullptr, "/home/u"), "/home/u/.config/orveline");
-    EXPECT_EQ(LinuxSettingsFolder("", "/home/u"), "/home/u/.config/orveline");
-    EXPECT_EQ(LinuxSettingsFolder("relative/cfg", "/home/u"), "/home/u/.config/orveline")
+TEST(LinuxSettingsFolder, FollowsTheXdgConfigurationHomeThenTheHome) {
+    EXPECT_EQ(LinuxSettingsFolder("/cfg", "/home/u", "/pw"), "/cfg/orveline");
+    EXPECT_EQ(LinuxSettingsFolder(nullptr, "/home/u", "/pw"), "/home/u/.config/orveline");
+    EXPECT_EQ(LinuxSettingsFolder("", "/home/u", "/pw"), "/home/u/.config/orveline");
+    EXPECT_EQ(LinuxSettingsFolder("relative/cfg", "/home/u", "/pw"), "/home/u/.config/orveline")
         << "a relative value is ignored";
+    EXPECT_EQ(LinuxSettingsFolder(nullptr, nullptr, "/pw"), "/pw/.config/orveline")
+        << "without HOME, the account's home";
+    EXPECT_EQ(LinuxSettingsFolder(nullptr, "", "/pw"), "/pw/.config/orveline");
+    EXPECT_EQ(LinuxSettingsFolder(nullptr, nullptr, nullptr), "") << "no folder at all";
+    EXPECT_EQ(LinuxSettingsFolder(nullptr, "", ""), "");
+}
+
+TEST(LinuxLauncherPlatform, WithoutASettingsFolderNothingIsSaved) {
+    // No folder gives no file: the write fails (the dialog reports it) and creates nothing.
+    const auto cwd = std::filesystem::current_path();
+    const auto here = std::filesystem::temp_directory_path() / "orveline-nohome-test";
+    std::filesystem::remove_all(here);
+    std::filesystem::create_directories(here);
+    std::filesystem::current_path(here);
+    LinuxLauncherPlatform platform({});
+    EXPECT_FALSE(platform.writePrivateProfileString("Section", "k", "v", ""));
+    EXPECT_TRUE(std::filesystem::is_empty(here));
+    std::filesystem::current_path(cwd);
+    std::filesystem::remove_all(here);
 }
 
 TEST(LinuxLauncherPlatform, JoinsTheArgumentsIntoTheCommandLine) {
