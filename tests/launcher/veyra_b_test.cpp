@@ -313,7 +313,8 @@ TEST(SettingsPaths, JoinFolderAndNameWithTheSeparator) {
     platform.separator = '\\';
     EXPECT_EQ(RendererPath(platform), "C:\\\\Orveline.dll") << "a root gives a doubled separator";
     platform.folder = "";
-    EXPECT_EQ(SettingsFilePath(platform), "") << "no settings folder, no file (not one at the root)";
+    EXPECT_EQ(SettingsFilePath(platform), "")
+        << "no settings folder, no file (not one at the root)";
 }
 
 TEST(ReadIni, GivesAtMost255BytesAndEmptyForAnythingMissing) {
