@@ -1,11 +1,9 @@
-// Linux launcher platform, X11 and POSIX half: window look-up by title over the X window tree,
+// Linux launcher platform, X11 and POSIX half: window look-up by title (x11_window_titles.cpp),
 // the cursor through XFixes, files, the settings folder and program start. The Qt half (message
 // box, timers, hidden windows, message loop) is qt_launcher_platform.cpp.
 #include "x11_launcher_platform.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -23,13 +21,14 @@
 
 #include "launcher_forms.h"
 #include "profile_file.h"
+#include "x11_window_titles.h"
 
 namespace orveline {
 
 namespace {
 
-// NOTE: a window can vanish between listing the tree and reading its title; Xlib's default
-// handler would end the process on that BadWindow. Errors of our own requests are ignored.
+// NOTE: Xlib's default error handler would end the process on an error of one of our requests
+// (the root window's cursor calls); those errors are ignored.
 int ignoreXError(::Display*, XErrorEvent*) {
     return 0;
 }
@@ -45,53 +44,18 @@ class ScopedErrorHandler {
     int (*previous_)(::Display*, XErrorEvent*);
 };
 
-// The raw bytes of a text property, or false when the window has none.
-bool readTextProperty(::Display* display, Window window, Atom property, std::string& value) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 1024, False, AnyPropertyType, &type,
-                           &format, &count, &remaining, &data) != Success) {
-        return false;
-    }
-    const bool ok = data != nullptr && type != None && format == 8;
-    if (ok) value.assign(reinterpret_cast<const char*>(data), count);
-    if (data) XFree(data);
-    return ok;
-}
-
-bool hasTitle(::Display* display, Window window, Atom netWmName, const std::string& title) {
-    std::string value;
-    if (readTextProperty(display, window, XA_WM_NAME, value) && value == title) return true;
-    return readTextProperty(display, window, netWmName, value) && value == title;
-}
-
-// Top-level windows are the root's children; under a window manager a program's top-level
-// window sits inside a frame, one or two levels further down.
-bool findTitled(::Display* display, Window window, Atom netWmName, const std::string& title,
-                int depth) {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
-    bool found = false;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        found = hasTitle(display, children[i], netWmName, title) ||
-                (depth > 1 && findTitled(display, children[i], netWmName, title, depth - 1));
-    }
-    if (children) XFree(children);
-    return found;
-}
-
 }  // namespace
 
 struct LinuxLauncherPlatform::XConnection {
     ::Display* display = nullptr;
     bool tried = false;
     bool fixes = false;
+    std::unique_ptr<X11WindowTitles> titles;
+
+    X11WindowTitles& windowTitles() {
+        if (!titles) titles = std::make_unique<X11WindowTitles>();
+        return *titles;
+    }
 
     ::Display* get() {
         if (!tried) {
@@ -162,13 +126,7 @@ std::string LinuxLauncherPlatform::settingsFolder() {
 }
 
 bool LinuxLauncherPlatform::windowExists(const std::string& title) {
-    ::Display* display = x_->get();
-    if (!display) return false;
-    ScopedErrorHandler errors;
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    const bool found = findTitled(display, DefaultRootWindow(display), netWmName, title, 3);
-    XSync(display, False);
-    return found;
+    return x_->windowTitles().exists(title);
 }
 
 std::int32_t LinuxLauncherPlatform::showCursor(std::int32_t show) {
