@@ -41,6 +41,14 @@ class HiddenWindow {
     virtual ~HiddenWindow() = default;
 };
 
+// A program that startProgram started. It never ends the program; it tells whether the program's
+// process still runs (on Windows it holds the process handle for that).
+class StartedProgram {
+  public:
+    virtual ~StartedProgram() = default;
+    virtual bool running() = 0;
+};
+
 class LauncherPlatform {
   public:
     virtual ~LauncherPlatform() = default;
@@ -87,8 +95,9 @@ class LauncherPlatform {
 
     // --- programs
     // Starts a program by its path with no arguments and the given show state (1: normal,
-    // activated). Does not wait. Returns whether it started.
-    virtual bool startProgram(const std::string& path, int showState) = 0;
+    // activated). Does not wait. Returns nothing when it could not be started.
+    virtual std::unique_ptr<StartedProgram> startProgram(const std::string& path,
+                                                         int showState) = 0;
 
     // --- forms (entry points; see launcher_forms.h)
     // Loads the hidden run form "Veyra_Main"; its load handling runs now.

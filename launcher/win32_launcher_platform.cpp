@@ -240,7 +240,27 @@ bool Win32LauncherPlatform::writePrivateProfileString(const char* section, const
     return WritePrivateProfileStringA(section, key, value, file) != FALSE;
 }
 
-bool Win32LauncherPlatform::startProgram(const std::string& path, int showState) {
+namespace {
+
+// The process handle, kept so that the program's end can be learnt; closing it never ends the
+// program.
+class ProcessProgram : public StartedProgram {
+  public:
+    explicit ProcessProgram(HANDLE process) : process_(process) {}
+    ~ProcessProgram() override { CloseHandle(process_); }
+    ProcessProgram(const ProcessProgram&) = delete;
+    ProcessProgram& operator=(const ProcessProgram&) = delete;
+
+    bool running() override { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+  private:
+    HANDLE process_;
+};
+
+}  // namespace
+
+std::unique_ptr<StartedProgram> Win32LauncherPlatform::startProgram(const std::string& path,
+                                                                    int showState) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -250,11 +270,10 @@ bool Win32LauncherPlatform::startProgram(const std::string& path, int showState)
     commandText.push_back('\0');
     if (!CreateProcessA(path.c_str(), commandText.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        return false;
+        return nullptr;
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return std::make_unique<ProcessProgram>(process.hProcess);
 }
 
 void Win32LauncherPlatform::loadRunForm(LauncherState& state) {

@@ -36,7 +36,7 @@ class Win32LauncherPlatform : public LauncherPlatform {
     bool writePrivateProfileString(const char* section, const char* key, const char* value,
                                    const char* file) override;
 
-    bool startProgram(const std::string& path, int showState) override;
+    std::unique_ptr<StartedProgram> startProgram(const std::string& path, int showState) override;
 
     void loadRunForm(LauncherState& state) override;
     void showPreview(std::int32_t hostWindow) override;

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -185,37 +186,46 @@ bool LinuxLauncherPlatform::writePrivateProfileString(const char* section, const
     return ProfileWriteString(section, key, value, file);
 }
 
-bool LinuxLauncherPlatform::startProgram(const std::string& path, int) {
-    // Started detached (a grandchild that init adopts), so no child is left to reap; a pipe
-    // closed on exec tells whether the program could be started.
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) return false;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(report[0]);
-        ::close(report[1]);
-        return false;
+namespace {
+
+// The program is our child, so that its end can be learnt (and its process reaped) by waitpid.
+class ChildProgram : public StartedProgram {
+  public:
+    explicit ChildProgram(pid_t pid) : pid_(pid) {}
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
+
+    bool running() override {
+        if (ended_) return false;
+        int status = 0;
+        pid_t result = 0;
+        do {
+            result = ::waitpid(pid_, &status, WNOHANG);
+        } while (result < 0 && errno == EINTR);
+        // An error means the child is no longer ours to wait for: it has ended.
+        ended_ = result != 0;
+        return !ended_;
     }
-    if (child == 0) {
-        ::close(report[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-            ::execv(path.c_str(), argv);
-            const int code = errno;
-            [[maybe_unused]] const ssize_t written = ::write(report[1], &code, sizeof code);
-            ::_exit(127);
-        }
-        ::_exit(grandchild < 0 ? 1 : 0);
-    }
-    ::close(report[1]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    int code = 0;
-    const ssize_t got = ::read(report[0], &code, sizeof code);
-    ::close(report[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+
+  private:
+    pid_t pid_;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(const std::string& path, int) {
+    // In a session of its own: a terminal's or a session's signals to the launcher do not reach
+    // it, and it outlives the launcher. posix_spawn reports a program that cannot be executed.
+    posix_spawnattr_t attributes;
+    if (::posix_spawnattr_init(&attributes) != 0) return nullptr;
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
+    ::posix_spawnattr_destroy(&attributes);
+    if (error != 0) return nullptr;
+    return std::make_unique<ChildProgram>(pid);
 }
 
 void LinuxLauncherPlatform::loadRunForm(LauncherState& state) {

@@ -48,8 +48,9 @@ void Veyra_S::Load() {
 
 void Veyra_S::Form_Load() {
     resumeNext([&] { RendererPath = orveline::RendererPath(platform_); });
-    // Whether it started is kept only to skip the watch's wait for a window that cannot come.
-    resumeNext([&] { rendererStarted_ = platform_.startProgram(RendererPath, kShowNormal); });
+    // The started program is kept only to learn whether the window the watch waits for can
+    // still come.
+    resumeNext([&] { renderer_ = platform_.startProgram(RendererPath, kShowNormal); });
     if (state_.BgmKind == 1) {
         resumeNext([&] { music_.OpenCD(); });
         resumeNext([&] { Timer2_->setEnabled(true); });
@@ -79,8 +80,11 @@ void Veyra_S::Timer3_Timer() {
         return;
     }
     // The first ticks usually come before a renderer that did start has made its window; ending
-    // then would leave it running without music.
-    if (rendererStarted_ && !rendererSeen_ && now_() - loadedAt_ < kRendererStartGrace) return;
+    // then would leave it running without music. A renderer that has ended makes none.
+    if (!rendererSeen_ && renderer_ && renderer_->running() &&
+        now_() - loadedAt_ < kRendererStartGrace) {
+        return;
+    }
     Timer3_->setEnabled(false);
     Form_QueryUnload();
 }

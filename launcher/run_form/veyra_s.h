@@ -34,7 +34,8 @@ class RunMusic {
 // The music file's type: its last three characters, upper-cased ("MP3", "WAV", or anything).
 std::string MusicFileType(const std::string& bgmFile);
 
-// How long the watch waits for the renderer's first window before it gives the run up.
+// How long the watch waits for the renderer's first window, while the renderer runs, before it
+// gives the run up.
 inline constexpr std::chrono::milliseconds kRendererStartGrace{10000};
 
 class Veyra_S {
@@ -72,7 +73,7 @@ class Veyra_S {
     std::unique_ptr<UiTimer> Timer1_;
     std::unique_ptr<UiTimer> Timer2_;
     std::unique_ptr<UiTimer> Timer3_;
-    bool rendererStarted_ = false;
+    std::unique_ptr<StartedProgram> renderer_;
     bool rendererSeen_ = false;
     std::chrono::steady_clock::time_point loadedAt_{};
 };

@@ -70,7 +70,9 @@ class FakeLauncherPlatform : public LauncherPlatform {
         }
         return true;
     }
-    bool startProgram(const std::string&, int) override { return true; }
+    std::unique_ptr<StartedProgram> startProgram(const std::string&, int) override {
+        return nullptr;
+    }
 
     void loadRunForm(LauncherState&) override { log("runForm"); }
     void showPreview(std::int32_t host) override { log("preview " + std::to_string(host)); }

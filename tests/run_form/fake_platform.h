@@ -65,9 +65,19 @@ class FakePlatform : public LauncherPlatform {
     bool writePrivateProfileString(const char*, const char*, const char*, const char*) override {
         return true;
     }
-    bool startProgram(const std::string& path, int showState) override {
+    // The started program runs while programRunning says so.
+    class FakeProgram : public StartedProgram {
+      public:
+        explicit FakeProgram(const bool& running) : running_(running) {}
+        bool running() override { return running_; }
+
+      private:
+        const bool& running_;
+    };
+    std::unique_ptr<StartedProgram> startProgram(const std::string& path, int showState) override {
         started.push_back(path + "|" + std::to_string(showState));
-        return startSucceeds;
+        if (!startSucceeds) return nullptr;
+        return std::make_unique<FakeProgram>(programRunning);
     }
     void loadRunForm(LauncherState&) override {}
     void showPreview(std::int32_t) override {}
@@ -93,6 +103,7 @@ class FakePlatform : public LauncherPlatform {
     std::string folder = "/opt/orveline";
     std::set<std::string> windows;
     bool startSucceeds = true;
+    bool programRunning = true;
     std::int32_t cursorCount = 0;
 
     std::vector<std::string> lookups;

@@ -3,7 +3,8 @@
 # but has one titled "Veyra_Main", plays the MP3 of its settings (SDL's disk driver writes it to a
 # file), refuses a second /s, and ends within 300 ms of the renderer's window going, whether a
 # key ended the renderer or SIGKILL did; SIGTERM to the launcher ends it and leaves the renderer;
-# a renderer file that cannot be started ends the run at once.
+# a renderer file that cannot be started, or a renderer that ends before its window, ends the run
+# at once.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
@@ -122,4 +123,16 @@ elapsed=$(($(date +%s%3N) - start))
 log "unstartable renderer: the launcher ended after $elapsed ms with $rc"
 [ "$rc" -eq 0 ] || fail "the launcher ended with $rc when the renderer could not start"
 [ "$elapsed" -lt 3000 ] || fail "the launcher waited $elapsed ms for a renderer that could not start"
+
+# 5. A renderer that starts and ends before it shows a window: the run ends with it, not after
+# the wait for a first window.
+printf '#!/bin/sh\nsleep 0.5\nexit 3\n' >"$work/broken/Orveline.dll"
+chmod +x "$work/broken/Orveline.dll"
+start=$(date +%s%3N)
+timeout 10 "$work/broken/Orveline.scr" /s 2>/dev/null
+rc=$?
+elapsed=$(($(date +%s%3N) - start))
+log "renderer ended before its window: the launcher ended after $elapsed ms with $rc"
+[ "$rc" -eq 0 ] || fail "the launcher ended with $rc when the renderer ended early"
+[ "$elapsed" -lt 3000 ] || fail "the launcher waited $elapsed ms after the renderer had ended"
 log "passed"

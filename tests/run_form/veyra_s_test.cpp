@@ -146,26 +146,29 @@ TEST_F(RunFormTest, WatchLooksUpTheRendererByTitleAndKeepsTheRunWhileItIsThere) 
 }
 
 // The watch ends the run only when a renderer window once seen has gone, when the start-up grace
-// has passed without one, or at once when the renderer could not be started.
-TEST_F(RunFormTest, WatchWaitsForTheRenderersFirstWindowUpToTheGrace) {
+// has passed without one, or at once when the renderer could not be started or has ended.
+TEST_F(RunFormTest, WatchWaitsForTheRenderersFirstWindowUpToTheGraceWhileTheRendererRuns) {
     struct Case {
         const char* name;
         bool started;
+        bool running;
         bool seenBefore;
         std::chrono::milliseconds elapsed;
         bool ends;
     };
     const std::vector<Case> cases = {
-        {"first tick, window not made yet", true, false, 50ms, false},
-        {"just before the grace", true, false, 9999ms, false},
-        {"grace passed without a window", true, false, 10000ms, true},
-        {"window seen, then gone", true, true, 100ms, true},
-        {"renderer could not be started", false, false, 50ms, true},
+        {"first tick, window not made yet", true, true, false, 50ms, false},
+        {"just before the grace", true, true, false, 9999ms, false},
+        {"grace passed without a window", true, true, false, 10000ms, true},
+        {"window seen, then gone", true, true, true, 100ms, true},
+        {"renderer could not be started", false, false, false, 50ms, true},
+        {"renderer ended before making its window", true, false, false, 100ms, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         platform = FakePlatform{};
         platform.startSucceeds = c.started;
+        platform.programRunning = c.running;
         music = RecordingMusic{};
         state = LauncherState{};
         now = {};
