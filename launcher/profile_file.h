@@ -15,12 +15,14 @@
 //     new section or key appended at the end.
 // Texts are bytes: code-page-932 double-byte characters are kept whole (a trail byte that looks
 // like ']' or a letter is not one); a name or value ends at a NUL byte.
-// NOTE: one deliberate difference: the Windows calls (as Wine has them) read the file through
+// NOTE: deliberate differences: the Windows calls (as Wine has them) read the file through
 // Unicode, so a byte sequence that is not a character of code page 932 (a lead byte before a
 // line end or an unassigned pair) comes back as '・' and may swallow the line end after it. We
 // keep such bytes as they are and end lines where the bytes say. Likewise a file that starts with
 // a UTF-8 byte-order mark is UTF-8 to the Windows calls (so code-page-932 names match their UTF-8
-// spelling there); to us its bytes are what they are, and the mark is kept on rewrite.
+// spelling there); to us its bytes are what they are, and the mark is kept on rewrite. And a name
+// cut by a NUL loses the blanks before the NUL: to Wine's calls they stay part of the name, which
+// no look-up then finds, so a value written to that name would not read back.
 // Portable C++: no operating-system header.
 #pragma once
 

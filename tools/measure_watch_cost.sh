@@ -106,5 +106,4 @@ for count in $counts; do
     wait "$crowd"
     crowd=""
     rm -f "$work/hold" "$work/crowd.out"
-    sleep 1
 done

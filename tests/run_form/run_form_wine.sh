@@ -3,7 +3,8 @@
 # "Veyra_Main", plays the MP3 of its settings (into a file-backed ALSA device), refuses a second
 # /s, and ends within 300 ms of the renderer's window going (the music stopped), after a key press
 # or after the renderer was killed; WM_CLOSE to "Veyra_Main" ends the launcher and leaves the
-# renderer; a renderer file that cannot be started ends the run at once.
+# renderer; a renderer file that cannot be started, or a renderer that ends before its window,
+# ends the run at once.
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 for f in Orveline.scr Orveline.dll; do [ -f "$ORVELINE_DIST/$f" ] || win_fail "no $f"; done
 
@@ -106,4 +107,15 @@ elapsed=$(($(now_ms) - start))
 win_log "unstartable renderer: the launcher ended after $elapsed ms with $WIN_EXIT"
 [ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT"
 [ "$elapsed" -lt 5000 ] || win_fail "the launcher waited $elapsed ms for a renderer that cannot start"
+
+# 5. A renderer that starts and ends before it shows a window (here a program that shows none):
+# the run ends with it, not after the wait for a first window.
+cp "$WIN_TOOL" "$work/broken/Orveline.dll"
+start=$(now_ms)
+win_start early "$work/broken/Orveline.scr" /s
+win_wait_exit early 10 || win_fail "the launcher waits for a window after the renderer has ended"
+elapsed=$(($(now_ms) - start))
+win_log "renderer ended before its window: the launcher ended after $elapsed ms with $WIN_EXIT"
+[ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT"
+[ "$elapsed" -lt 5000 ] || win_fail "the launcher waited $elapsed ms after the renderer had ended"
 win_log "passed"
