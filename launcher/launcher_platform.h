@@ -1,7 +1,7 @@
 // The launcher's platform: everything the portable launcher (start-up, settings file, forms)
 // asks of the operating system and of its forms runtime. One implementation per platform:
 //   win32_launcher_platform.cpp  kernel32/user32 A functions and a Win32 message loop;
-//   x11_launcher_platform.cpp    Xlib/XFixes, our own private-profile file code, Qt Widgets.
+//   x11_launcher_platform.cpp    XCB/Xlib/XFixes, our own private-profile file code, Qt Widgets.
 // Unit tests use a recording fake (tests/launcher/fake_launcher_platform.h).
 //
 // Texts are the platform's 8-bit bytes (Windows: the ANSI code page; Linux: UTF-8 paths), with

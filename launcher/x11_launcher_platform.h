@@ -1,10 +1,10 @@
-// The launcher's platform on Linux: X11 (Xlib + XFixes) for window look-up by title and the
-// cursor, our own private-profile file code, POSIX for files and programs, and Qt Widgets as the
+// The launcher's platform on Linux: X11 for window look-up by title (XCB) and the cursor (Xlib +
+// XFixes), our own private-profile file code, POSIX for files and programs, and Qt Widgets as the
 // forms runtime (message box, timers, hidden windows, message loop). The QApplication must exist
 // before Main runs; the X display is opened on first use, so file operations need none.
 //
-// Implemented in x11_launcher_platform.cpp (X11, files, programs) and qt_launcher_platform.cpp
-// (Qt parts). Forms are reached through launcher_forms.h.
+// Implemented in x11_launcher_platform.cpp (X11, files, programs), x11_window_titles.cpp (the
+// look-up) and qt_launcher_platform.cpp (Qt parts). Forms are reached through launcher_forms.h.
 #pragma once
 
 #include <memory>
