@@ -34,8 +34,8 @@ int crowd(int count) {
     if (!display) return 1;
     const Window root = DefaultRootWindow(display);
     for (int i = 0; i < count; ++i) {
-        const Window window = XCreateSimpleWindow(display, root, (i * 13) % 900, (i * 7) % 600,
-                                                  240, 160, 0, 0, 0xC0C0C0);
+        const Window window = XCreateSimpleWindow(display, root, (i * 13) % 900, (i * 7) % 600, 240,
+                                                  160, 0, 0, 0xC0C0C0);
         const std::string title = "crowd " + std::to_string(i);
         XStoreName(display, window, title.c_str());
         for (int c = 0; c < 5; ++c) {
