@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -34,6 +35,9 @@ void Scene::setUp(const GlApi& gl, const ClientRect& client) {
         client.bottom != 0 ? static_cast<double>(client.right) / static_cast<double>(client.bottom)
                            : 1.0;
     gl.Perspective(90.0, aspect, 1.0, 10000.0);
+    // At the quad's depth the view reaches 15 up and 15 * aspect across; 40 covers up to 40:15,
+    // and wider views need the quad as wide as they are (17, like its height, keeps a margin).
+    dimHalfWidth_ = std::max(40.0f, static_cast<float>(17.0 * aspect));
     gl.Translatef(0.0f, 0.0f, -15.0f);
     gl.MatrixMode(gl::MODELVIEW);
     gl.LoadIdentity();
@@ -98,10 +102,10 @@ void Scene::renderFrame(const GlApi& gl, SimulationProbe* probe) {
         gl.BlendFunc(gl::SRC_ALPHA, gl::ONE_MINUS_SRC_ALPHA);
         gl.Color4f(0.0f, 0.0f, 0.0f, 0.5f - static_cast<float>(settings.blur) * 0.0049f);
         gl.Begin(gl::QUADS);
-        gl.Vertex3f(-40.0f, -17.0f, 0.0f);
-        gl.Vertex3f(40.0f, -17.0f, 0.0f);
-        gl.Vertex3f(40.0f, 17.0f, 0.0f);
-        gl.Vertex3f(-40.0f, 17.0f, 0.0f);
+        gl.Vertex3f(-dimHalfWidth_, -17.0f, 0.0f);
+        gl.Vertex3f(dimHalfWidth_, -17.0f, 0.0f);
+        gl.Vertex3f(dimHalfWidth_, 17.0f, 0.0f);
+        gl.Vertex3f(-dimHalfWidth_, 17.0f, 0.0f);
         gl.End();
         gl.BlendFunc(settings.geometry == GEOMETRY_LIGHTS ? gl::ONE : gl::SRC_ALPHA, gl::ONE);
     }

@@ -77,6 +77,7 @@ class Scene {
   private:
     std::vector<WindField> fields_;
     bool isSetUp_ = false;
+    float dimHalfWidth_ = 40.0f;  // the dimming quad's, wide enough for the view's aspect
 };
 
 }  // namespace orveline
