@@ -42,6 +42,10 @@ PixelFormatDescription describeFbConfig(Display* display, GLXFBConfig config) {
     d.genericAccelerated = false;
     d.colourBits = fbAttribute(display, config, GLX_BUFFER_SIZE);
     d.depthBits = fbAttribute(display, config, GLX_DEPTH_SIZE);
+    std::unique_ptr<XVisualInfo, XFreeDeleter> visual(glXGetVisualFromFBConfig(display, config));
+    d.translucentVisual = visual && visual->depth == 32;
+    d.multisampled = fbAttribute(display, config, GLX_SAMPLE_BUFFERS) > 0 ||
+                     fbAttribute(display, config, GLX_SAMPLES) > 1;
     return d;
 }
 
