@@ -8,7 +8,8 @@
 # Prints every run and the medians. The first frame is spotted by a small X11 probe
 # (x11_measure_run_latency.cpp, compiled here on the fly with g++) that starts the launcher itself.
 #   tools/measure_run_latency.sh [--windows] [--runs N] [--build DIR]
-#     default: Linux build build/linux (Windows build build/win32 under Wine), 7 runs
+#     default: Linux build build/linux (with --windows, the Windows build this machine runs
+#     under Wine: build/win32 or build/win64), 7 runs
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -24,7 +25,10 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-[ -n "$build" ] || build=$([ $windows = 1 ] && echo build/win32 || echo build/linux)
+if [ -z "$build" ]; then
+    build=build/linux
+    [ $windows = 1 ] && { build=build/$(bash scripts/windows-build | head -n1) || exit 1; }
+fi
 build=$(cd "$build" && pwd) || exit 1
 dist="$build/dist"
 for f in Orveline.scr Orveline.dll; do

@@ -20,6 +20,8 @@ set -u
 export ORVELINE_BUILD DISPLAY
 
 WIN_RUN="$ORVELINE_SOURCE/tests/wine/wine-run"
+# win32 or win64: the build under test, and so the Wine that runs it.
+WIN_ARCH=$("$WIN_RUN" --arch)
 WIN_TOOL="$ORVELINE_BUILD/tests/wine/wintool.exe"
 # Marks every Wine process this test starts, including their children, for cleanup.
 export ORVELINE_TEST_TAG="orveline-test-$$"

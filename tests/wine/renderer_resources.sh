@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Orveline.dll is a static 32-bit Windows GUI program that carries its icon group 7002 (one
+# Orveline.dll is a static Windows GUI program of the build's architecture that carries its icon group 7002 (one
 # 32 x 32, 16-colour image) and the description string 1 "Tidewake (OpenGL)".
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 renderer="$ORVELINE_DIST/Orveline.dll"
 [ -f "$renderer" ] || win_fail "no $renderer"
 
-headers=$(i686-w64-mingw32-objdump -p "$renderer")
-grep -q 'file format pei-i386' <<<"$headers" || win_fail "not a PE32 i386 file"
+if [ "$WIN_ARCH" = win64 ]; then
+    headers=$(x86_64-w64-mingw32-objdump -p "$renderer")
+    grep -q 'file format pei-x86-64' <<<"$headers" || win_fail "not a PE32+ x86-64 file"
+else
+    headers=$(i686-w64-mingw32-objdump -p "$renderer")
+    grep -q 'file format pei-i386' <<<"$headers" || win_fail "not a PE32 i386 file"
+fi
 grep -qE '^Subsystem\s+0+2\s' <<<"$headers" || win_fail "not a GUI program"
 # Only the system's own libraries: no MinGW runtime beside the program.
 dlls=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$headers" | sort -u | tr '\n' ' ')
