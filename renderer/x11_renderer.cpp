@@ -299,10 +299,13 @@ bool X11Renderer::createHostedWindow(XVisualInfo& visual) {
     attributes.border_pixel = 0;
     attributes.colormap = colormap_;
     attributes.event_mask = StructureNotifyMask;
-    window_ = XCreateWindow(display_, host_, 0, 0, static_cast<unsigned>(std::max(host.width, 1)),
-                            static_cast<unsigned>(std::max(host.height, 1)), 0, visual.depth,
-                            InputOutput, visual.visual,
-                            CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+    // On the root window itself (--root without a daemon) no window manager may frame it.
+    attributes.override_redirect = host_ == RootWindow(display_, screen_);
+    window_ = XCreateWindow(
+        display_, host_, 0, 0, static_cast<unsigned>(std::max(host.width, 1)),
+        static_cast<unsigned>(std::max(host.height, 1)), 0, visual.depth, InputOutput,
+        visual.visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect,
+        &attributes);
     // The host's size changes and its end reach us as StructureNotify events on it.
     XSelectInput(display_, host_, StructureNotifyMask);
     XClassHint classHint{};
