@@ -41,8 +41,9 @@ namespace {
 // The hidden run form of a hosted copy: not "Veyra_Main", so that hosted copies and a
 // full-screen run never end each other.
 constexpr char kHostedFormTitle[] = "Veyra_Hosted";
-// How long the renderer has to end by itself on our SIGTERM before SIGKILL.
-constexpr int kRendererStopMilliseconds = 300;
+// How long the renderer has to end by itself on our SIGTERM before SIGKILL; the X server
+// takes its window away either way, and a daemon wants the run over within half a second.
+constexpr int kRendererStopMilliseconds = 150;
 
 // NOTE: the daemon's windows can go at any moment; Xlib's default handler would end the process
 // on the BadWindow that follows. Errors of our requests are ignored and the results checked.
