@@ -107,6 +107,15 @@ Window findSaverWindow(Display* display, Window root, int depth = 0) {
     return None;
 }
 
+void setSaverClass(Display* display, Window window) {
+    XClassHint classHint{};
+    char resName[] = "Orveline.dll";
+    char resClass[] = "WindowsScreenSaverClass";
+    classHint.res_name = resName;
+    classHint.res_class = resClass;
+    XSetClassHint(display, window, &classHint);
+}
+
 void bringToFront(Display* display, int screen, Window window) {
     XRaiseWindow(display, window);
     // With a window manager, ask it to activate the window as well.
@@ -273,12 +282,7 @@ bool X11Renderer::createWindow() {
     blankCursor_ = XCreatePixmapCursor(display_, pixmap, pixmap, &black, &black, 0, 0);
     XFreePixmap(display_, pixmap);
 
-    XClassHint classHint{};
-    char resName[] = "Orveline.dll";
-    char resClass[] = "WindowsScreenSaverClass";
-    classHint.res_name = resName;
-    classHint.res_class = resClass;
-    XSetClassHint(display_, window_, &classHint);
+    setSaverClass(display_, window_);
     setWindowTitle(kRendererInitialTitle);
 
     // For a window manager: full screen and above the others.
@@ -308,12 +312,7 @@ bool X11Renderer::createHostedWindow(XVisualInfo& visual) {
         &attributes);
     // The host's size changes and its end reach us as StructureNotify events on it.
     XSelectInput(display_, host_, StructureNotifyMask);
-    XClassHint classHint{};
-    char resName[] = "Orveline.dll";
-    char resClass[] = "WindowsScreenSaverClass";
-    classHint.res_name = resName;
-    classHint.res_class = resClass;
-    XSetClassHint(display_, window_, &classHint);
+    setSaverClass(display_, window_);
     XSync(display_, False);
     // A host that went before the child was made leaves nothing to draw in.
     XWindowAttributes mine{};
