@@ -377,9 +377,8 @@ std::optional<WindowMessage> X11Renderer::translate(const XEvent& event) {
         // Hosted: only the host's size and the end of the host or of our child matter.
         if (event.type == ConfigureNotify) followHost(event.xconfigure);
         if (event.type == DestroyNotify &&
-            (event.xdestroywindow.window == host_ || event.xdestroywindow.window == window_)) {
-            if (event.xdestroywindow.window == window_) destroyWindow();
-        }
+            (event.xdestroywindow.window == host_ || event.xdestroywindow.window == window_))
+            destroyWindow();
         return std::nullopt;
     }
     if (event.xany.window != window_) return std::nullopt;
