@@ -75,8 +75,12 @@ GLXFBConfig chooseFbConfig(Display* display, int screen) {
                            None};
     std::unique_ptr<GLXFBConfig, XFreeDeleter> fallback(
         glXChooseFBConfig(display, screen, request, &count));
-    if (fallback && count > 0) return fallback.get()[0];
-    return nullptr;
+    if (!fallback || count <= 0) return nullptr;
+    for (int i = 0; i < count; ++i) {
+        const PixelFormatDescription d = describeFbConfig(display, fallback.get()[i]);
+        if (!d.translucentVisual && !d.multisampled) return fallback.get()[i];
+    }
+    return fallback.get()[0];
 }
 
 GlxContext::GlxContext(Display* display, GLXFBConfig config, Window window)

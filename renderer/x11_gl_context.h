@@ -27,7 +27,8 @@ PixelFormatDescription describeFbConfig(Display* display, GLXFBConfig config);
 
 // The configuration with the best score among the screen's window-capable ones (opaque and
 // single-sampled ones first, see selectPixelFormat); when none scores, the first that offers 24
-// colour and 24 depth bits, double-buffered RGBA. Null when the server has none at all.
+// colour and 24 depth bits, double-buffered RGBA (again opaque and single-sampled first). Null
+// when the server has none at all.
 GLXFBConfig chooseFbConfig(Display* display, int screen);
 
 // A window's GLX rendering context; made current on construction, released on destruction.
