@@ -8,10 +8,9 @@
 // two exceptions stated below: message-box texts are UTF-8, and the settings keys are the same
 // code-page-932 bytes everywhere (see veyra_b.h).
 //
-// Seam for the forms that come later (run form, preview form, settings dialog): Main reaches
-// them only through loadRunForm, showPreview and showSettingsDialog below. Each platform
-// forwards them to the free functions declared in launcher/launcher_forms.h; the builds link the
-// real forms where they exist and honest stubs otherwise (launcher/CMakeLists.txt).
+// Seam for the forms (run form, preview form, settings dialog): Main reaches them only through
+// loadRunForm, showPreview and showSettingsDialog below. Each platform forwards them to the free
+// functions declared in launcher/launcher_forms.h.
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,13 @@
 #!/bin/sh
 # orveline: the screen saver for users, by words instead of screen-saver switches.
-#   orveline            run full screen (the /s start)
-#   orveline settings   open the settings dialog (/c)
-#   orveline preview ID show the preview inside the X window ID (/p ID)
-#   orveline /x ...     any screen-saver command line, passed on as it is
+#   orveline                 run full screen (the /s start)
+#   orveline settings        open the settings dialog (/c)
+#   orveline preview ID      show the preview inside the X window ID (/p ID)
+#   orveline --root          run inside a screen-saver daemon's window ($XSCREENSAVER_WINDOW)
+#   orveline --window-id ID  the live picture inside the X window ID, without music
+#   orveline --add-to-xscreensaver
+#                            add "orveline --root" to your XScreenSaver list (~/.xscreensaver)
+#   orveline /x ...          any screen-saver command line, passed on as it is
 here=$(dirname "$(readlink -f "$0")")
 scr="$here/Orveline.scr"
 case "${1-}" in
@@ -11,7 +15,7 @@ case "${1-}" in
     settings | config) exec "$scr" /c ;;
     preview) exec "$scr" /p "${2-}" ;;
     -h | --help)
-        sed -n '2,6s/^# \{0,1\}//p' "$0"
+        sed -n '2,10s/^# \{0,1\}//p' "$0"
         exit 0 ;;
     *) exec "$scr" "$@" ;;
 esac

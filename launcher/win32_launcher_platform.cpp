@@ -1,4 +1,5 @@
-// Windows launcher platform: kernel32/user32 8-bit functions and the Win32 forms runtime.
+// Windows launcher platform: kernel32/user32 8-bit functions, the wide message box and the Win32
+// forms runtime.
 #include "win32_launcher_platform.h"
 
 #include <windows.h>
@@ -130,21 +131,15 @@ class Win32Timer : public UiTimer {
 
 }  // namespace
 
-std::string Utf8ToCodePage(const std::string& utf8, unsigned codePage) {
-    if (utf8.empty()) return std::string();
-    const int wideLength =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (wideLength <= 0) return std::string();
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        wideLength);
+std::wstring Utf8ToWide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
     const int length =
-        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return std::string();
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), wideLength, bytes.data(), length, nullptr,
-                        nullptr);
-    return bytes;
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
 }
 
 std::string ArgumentsOfCommandLine(const std::string& commandLine) {
@@ -216,8 +211,8 @@ bool Win32LauncherPlatform::cursorPosition(int& x, int& y) {
 }
 
 void Win32LauncherPlatform::messageBox(const std::string& caption, const std::string& text) {
-    MessageBoxA(nullptr, Utf8ToCodePage(text, 932).c_str(), Utf8ToCodePage(caption, 932).c_str(),
-                MB_OK);
+    // The wide call: the texts read the same whatever the system's code page is.
+    MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), MB_OK);
 }
 
 bool Win32LauncherPlatform::canOpenForReading(const std::string& path) {

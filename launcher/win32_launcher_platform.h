@@ -1,6 +1,6 @@
-// The launcher's platform on Windows: kernel32 and user32 through their 8-bit (A) functions, and
-// a Win32 message loop as the forms runtime (timers and hidden windows on one message-only
-// window). Forms are reached through launcher_forms.h.
+// The launcher's platform on Windows: kernel32 and user32 through their 8-bit (A) functions (the
+// message box through its wide one), and a Win32 message loop as the forms runtime (timers and
+// hidden windows on one message-only window). Forms are reached through launcher_forms.h.
 #pragma once
 
 #include <map>
@@ -58,8 +58,8 @@ class Win32LauncherPlatform : public LauncherPlatform {
     std::unique_ptr<Impl> impl_;
 };
 
-// UTF-8 text as bytes of the given Windows code page (932 for the launcher's texts).
-std::string Utf8ToCodePage(const std::string& utf8, unsigned codePage);
+// UTF-8 text as UTF-16, for the wide (W) functions; a byte that is no UTF-8 becomes U+FFFD.
+std::wstring Utf8ToWide(const std::string& utf8);
 
 // The argument text of a full command line: the program's name (quoted or not) and the blanks
 // after it removed.

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "hosted/x11_hosted_run.h"
 #include "launcher_state.h"
 #include "veyra_b.h"
 #include "x11_launcher_platform.h"
@@ -15,6 +17,7 @@ int main(int argc, char** argv) {
     // of its own options.
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    if (const std::optional<int> code = orveline::AddToXScreenSaver(arguments)) return *code;
 
     if (!orveline::X11DisplayAvailable()) {
         std::fprintf(stderr, "Orveline.scr: cannot open the X display (is DISPLAY set?)\n");
@@ -28,6 +31,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication application(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Started by a screen-saver daemon: a hosted run instead of the screen-saver switches.
+    if (const std::optional<int> code = orveline::RunHosted(arguments)) return *code;
 
     orveline::LinuxLauncherPlatform platform(std::move(arguments));
     orveline::LauncherState state;

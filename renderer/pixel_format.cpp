@@ -14,16 +14,21 @@ int scorePixelFormat(const PixelFormatDescription& f) {
 }
 
 int selectPixelFormat(const std::vector<PixelFormatDescription>& formats) {
-    int best = -1;
-    int bestScore = 0;
-    for (std::size_t i = 0; i < formats.size(); ++i) {
-        const int score = scorePixelFormat(formats[i]);
-        if (score > bestScore) {
-            bestScore = score;
-            best = static_cast<int>(i);
+    for (const bool plainOnly : {true, false}) {
+        int best = -1;
+        int bestScore = 0;
+        for (std::size_t i = 0; i < formats.size(); ++i) {
+            const PixelFormatDescription& f = formats[i];
+            if (plainOnly && (f.translucentVisual || f.multisampled)) continue;
+            const int score = scorePixelFormat(f);
+            if (score > bestScore) {
+                bestScore = score;
+                best = static_cast<int>(i);
+            }
         }
+        if (best >= 0) return best;
     }
-    return best;
+    return -1;
 }
 
 }  // namespace orveline

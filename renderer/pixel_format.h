@@ -17,6 +17,10 @@ struct PixelFormatDescription {
     bool genericAccelerated = false;
     int colourBits = 0;
     int depthBits = 0;
+    // Taken only when no other format scores: a window of a translucent (ARGB, depth-32) visual
+    // lets a compositor blend the desktop through it, and multisampling turns line smoothing off.
+    bool translucentVisual = false;
+    bool multisampled = false;
 };
 
 // The score of one format; 0 for a format that cannot be used (not OpenGL, not for windows, not
@@ -24,8 +28,9 @@ struct PixelFormatDescription {
 int scorePixelFormat(const PixelFormatDescription& format);
 
 // The index (into formats) of the format with the highest positive score, ties to the lowest
-// index; -1 when no format scores above 0 (the caller then falls back to asking for 24 colour
-// and 24 depth bits).
+// index, among the opaque single-sampled formats, or among all when none of those scores; -1
+// when no format scores above 0 (the caller then falls back to asking for 24 colour and 24
+// depth bits).
 int selectPixelFormat(const std::vector<PixelFormatDescription>& formats);
 
 }  // namespace orveline

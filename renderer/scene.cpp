@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -26,17 +27,7 @@ void Scene::seed(std::uint32_t value) {
 void Scene::setUp(const GlApi& gl, const ClientRect& client) {
     assert(!isSetUp_ && "the scene is set up once");
     isSetUp_ = true;
-    gl.Viewport(client.left, client.top, client.right - client.left, client.bottom - client.top);
-    gl.MatrixMode(gl::PROJECTION);
-    gl.LoadIdentity();
-    // A zero-height client would divide by zero; such a window shows nothing anyway.
-    const double aspect =
-        client.bottom != 0 ? static_cast<double>(client.right) / static_cast<double>(client.bottom)
-                           : 1.0;
-    gl.Perspective(90.0, aspect, 1.0, 10000.0);
-    gl.Translatef(0.0f, 0.0f, -15.0f);
-    gl.MatrixMode(gl::MODELVIEW);
-    gl.LoadIdentity();
+    resize(gl, client);
     gl.ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     gl.Clear(gl::COLOR_BUFFER_BIT);
     setupStyle(gl);
@@ -51,6 +42,23 @@ void Scene::setUp(const GlApi& gl, const ClientRect& client) {
         drawOptions.lineWidths.min = range[0];
         drawOptions.lineWidths.max = range[1];
     }
+}
+
+void Scene::resize(const GlApi& gl, const ClientRect& client) {
+    gl.Viewport(client.left, client.top, client.right - client.left, client.bottom - client.top);
+    gl.MatrixMode(gl::PROJECTION);
+    gl.LoadIdentity();
+    // A zero-height client would divide by zero; such a window shows nothing anyway.
+    const double aspect =
+        client.bottom != 0 ? static_cast<double>(client.right) / static_cast<double>(client.bottom)
+                           : 1.0;
+    gl.Perspective(90.0, aspect, 1.0, 10000.0);
+    // At the quad's depth the view reaches 15 up and 15 * aspect across; 40 covers up to 40:15,
+    // and wider views need the quad as wide as they are (17, like its height, keeps a margin).
+    dimHalfWidth_ = std::max(40.0f, static_cast<float>(17.0 * aspect));
+    gl.Translatef(0.0f, 0.0f, -15.0f);
+    gl.MatrixMode(gl::MODELVIEW);
+    gl.LoadIdentity();
 }
 
 void Scene::setupStyle(const GlApi& gl) {
@@ -98,10 +106,10 @@ void Scene::renderFrame(const GlApi& gl, SimulationProbe* probe) {
         gl.BlendFunc(gl::SRC_ALPHA, gl::ONE_MINUS_SRC_ALPHA);
         gl.Color4f(0.0f, 0.0f, 0.0f, 0.5f - static_cast<float>(settings.blur) * 0.0049f);
         gl.Begin(gl::QUADS);
-        gl.Vertex3f(-40.0f, -17.0f, 0.0f);
-        gl.Vertex3f(40.0f, -17.0f, 0.0f);
-        gl.Vertex3f(40.0f, 17.0f, 0.0f);
-        gl.Vertex3f(-40.0f, 17.0f, 0.0f);
+        gl.Vertex3f(-dimHalfWidth_, -17.0f, 0.0f);
+        gl.Vertex3f(dimHalfWidth_, -17.0f, 0.0f);
+        gl.Vertex3f(dimHalfWidth_, 17.0f, 0.0f);
+        gl.Vertex3f(-dimHalfWidth_, 17.0f, 0.0f);
         gl.End();
         gl.BlendFunc(settings.geometry == GEOMETRY_LIGHTS ? gl::ONE : gl::SRC_ALPHA, gl::ONE);
     }

@@ -58,6 +58,8 @@ class Scene {
     // glFlush. Then asks the implementation for its smooth-line width range, which the batched
     // lines path needs.
     void setUp(const GlApi& gl, const ClientRect& client);
+    // Viewport and projection for a client of another size (a host window that was resized).
+    void resize(const GlApi& gl, const ClientRect& client);
 
     // Blending and the style's OpenGL objects (texture and display list, or smoothing).
     void setupStyle(const GlApi& gl);
@@ -77,6 +79,7 @@ class Scene {
   private:
     std::vector<WindField> fields_;
     bool isSetUp_ = false;
+    float dimHalfWidth_ = 40.0f;  // the dimming quad's, wide enough for the view's aspect
 };
 
 }  // namespace orveline

@@ -42,6 +42,10 @@ PixelFormatDescription describeFbConfig(Display* display, GLXFBConfig config) {
     d.genericAccelerated = false;
     d.colourBits = fbAttribute(display, config, GLX_BUFFER_SIZE);
     d.depthBits = fbAttribute(display, config, GLX_DEPTH_SIZE);
+    std::unique_ptr<XVisualInfo, XFreeDeleter> visual(glXGetVisualFromFBConfig(display, config));
+    d.translucentVisual = visual && visual->depth == 32;
+    d.multisampled = fbAttribute(display, config, GLX_SAMPLE_BUFFERS) > 0 ||
+                     fbAttribute(display, config, GLX_SAMPLES) > 1;
     return d;
 }
 
@@ -71,8 +75,12 @@ GLXFBConfig chooseFbConfig(Display* display, int screen) {
                            None};
     std::unique_ptr<GLXFBConfig, XFreeDeleter> fallback(
         glXChooseFBConfig(display, screen, request, &count));
-    if (fallback && count > 0) return fallback.get()[0];
-    return nullptr;
+    if (!fallback || count <= 0) return nullptr;
+    for (int i = 0; i < count; ++i) {
+        const PixelFormatDescription d = describeFbConfig(display, fallback.get()[i]);
+        if (!d.translucentVisual && !d.multisampled) return fallback.get()[i];
+    }
+    return fallback.get()[0];
 }
 
 GlxContext::GlxContext(Display* display, GLXFBConfig config, Window window)

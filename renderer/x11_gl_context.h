@@ -22,12 +22,13 @@ struct XFreeDeleter {
 };
 
 // How a framebuffer configuration looks to the pixel-format scoring: a configuration with the
-// slow caveat counts as a generic (software) format.
+// slow caveat counts as a generic (software) format; a visual of depth 32 as translucent.
 PixelFormatDescription describeFbConfig(Display* display, GLXFBConfig config);
 
-// The configuration with the best score among the screen's window-capable ones; when none
-// scores, the first that offers 24 colour and 24 depth bits, double-buffered RGBA. Null when
-// the server has none at all.
+// The configuration with the best score among the screen's window-capable ones (opaque and
+// single-sampled ones first, see selectPixelFormat); when none scores, the first that offers 24
+// colour and 24 depth bits, double-buffered RGBA (again opaque and single-sampled first). Null
+// when the server has none at all.
 GLXFBConfig chooseFbConfig(Display* display, int screen);
 
 // A window's GLX rendering context; made current on construction, released on destruction.

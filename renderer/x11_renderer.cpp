@@ -7,6 +7,10 @@
 // for full-screen and above. There is no password check on Linux: a close request ends the run.
 // SIGTERM and SIGINT (how screen-saver daemons stop their programs) are a close request too.
 //
+// Hosted (--window-id ID, started so by the launcher inside a screen-saver daemon's window): the
+// window is a child of that host window and follows its size; no grab, no cursor, no input of
+// its own (the daemon owns input), and the run ends when the host goes or a signal comes.
+//
 // Known gap: the primary screen comes from RandR when the server names a primary output, else
 // the whole X screen is covered.
 #include <X11/Xatom.h>
@@ -19,8 +23,10 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -101,6 +107,15 @@ Window findSaverWindow(Display* display, Window root, int depth = 0) {
     return None;
 }
 
+void setSaverClass(Display* display, Window window) {
+    XClassHint classHint{};
+    char resName[] = "Orveline.dll";
+    char resClass[] = "WindowsScreenSaverClass";
+    classHint.res_name = resName;
+    classHint.res_class = resClass;
+    XSetClassHint(display, window, &classHint);
+}
+
 void bringToFront(Display* display, int screen, Window window) {
     XRaiseWindow(display, window);
     // With a window manager, ask it to activate the window as well.
@@ -150,7 +165,9 @@ class TerminationSignals {
 
 class X11Renderer final : public RendererPlatform {
   public:
-    X11Renderer(Display* display, int screen) : display_(display), screen_(screen) {}
+    // host: the window to draw inside, or None for the full-screen window of our own.
+    X11Renderer(Display* display, int screen, Window host)
+        : display_(display), screen_(screen), host_(host) {}
     ~X11Renderer() { destroyWindow(); }
     X11Renderer(const X11Renderer&) = delete;
     X11Renderer& operator=(const X11Renderer&) = delete;
@@ -167,7 +184,7 @@ class X11Renderer final : public RendererPlatform {
         return CursorPosition{rootX, rootY};
     }
     void hideCursor() override {
-        if (window_ != None) XDefineCursor(display_, window_, blankCursor_);
+        if (window_ != None && host_ == None) XDefineCursor(display_, window_, blankCursor_);
     }
     void postClose() override { closePosted_ = true; }
     void postQuit(int exitCode) override {
@@ -204,6 +221,8 @@ class X11Renderer final : public RendererPlatform {
 
   private:
     bool createWindow();
+    bool createHostedWindow(XVisualInfo& visual);
+    void followHost(const XConfigureEvent& event);
     void destroyWindow();
     void dispatch(const WindowMessage& message) { screenSaverProc(state_, *this, message); }
     std::optional<WindowMessage> translate(const XEvent& event);
@@ -215,6 +234,7 @@ class X11Renderer final : public RendererPlatform {
 
     Display* display_;
     int screen_;
+    Window host_;
     RendererState state_;
     TerminationSignals signals_;
     GLXFBConfig config_ = nullptr;
@@ -239,8 +259,9 @@ bool X11Renderer::createWindow() {
     if (!visual) return false;
 
     const Window root = RootWindow(display_, screen_);
-    const ScreenArea area = primaryScreenArea(display_, screen_);
     colormap_ = XCreateColormap(display_, root, visual->visual, AllocNone);
+    if (host_ != None) return createHostedWindow(*visual);
+    const ScreenArea area = primaryScreenArea(display_, screen_);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = 0;  // black in every TrueColor visual
@@ -261,12 +282,7 @@ bool X11Renderer::createWindow() {
     blankCursor_ = XCreatePixmapCursor(display_, pixmap, pixmap, &black, &black, 0, 0);
     XFreePixmap(display_, pixmap);
 
-    XClassHint classHint{};
-    char resName[] = "Orveline.dll";
-    char resClass[] = "WindowsScreenSaverClass";
-    classHint.res_name = resName;
-    classHint.res_class = resClass;
-    XSetClassHint(display_, window_, &classHint);
+    setSaverClass(display_, window_);
     setWindowTitle(kRendererInitialTitle);
 
     // For a window manager: full screen and above the others.
@@ -276,6 +292,40 @@ bool X11Renderer::createWindow() {
     XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(stateValues), 2);
     return true;
+}
+
+// A child that fills the host; input events are left to propagate to the host's owner.
+bool X11Renderer::createHostedWindow(XVisualInfo& visual) {
+    XWindowAttributes host{};
+    if (!XGetWindowAttributes(display_, host_, &host)) return false;
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = 0;
+    attributes.border_pixel = 0;
+    attributes.colormap = colormap_;
+    attributes.event_mask = StructureNotifyMask;
+    // On the root window itself (--root without a daemon) no window manager may frame it.
+    attributes.override_redirect = host_ == RootWindow(display_, screen_);
+    window_ = XCreateWindow(
+        display_, host_, 0, 0, static_cast<unsigned>(std::max(host.width, 1)),
+        static_cast<unsigned>(std::max(host.height, 1)), 0, visual.depth, InputOutput,
+        visual.visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect,
+        &attributes);
+    // The host's size changes and its end reach us as StructureNotify events on it.
+    XSelectInput(display_, host_, StructureNotifyMask);
+    setSaverClass(display_, window_);
+    XSync(display_, False);
+    // A host that went before the child was made leaves nothing to draw in.
+    XWindowAttributes mine{};
+    return XGetWindowAttributes(display_, window_, &mine) != 0;
+}
+
+void X11Renderer::followHost(const XConfigureEvent& event) {
+    if (event.window == host_) {
+        XResizeWindow(display_, window_, static_cast<unsigned>(std::max(event.width, 1)),
+                      static_cast<unsigned>(std::max(event.height, 1)));
+    } else if (state_.renderReady) {
+        state_.scene.resize(gl(), ClientRect{0, 0, event.width, event.height});
+    }
 }
 
 void X11Renderer::destroyWindow() {
@@ -323,6 +373,14 @@ void X11Renderer::retryGrabs() {
 }
 
 std::optional<WindowMessage> X11Renderer::translate(const XEvent& event) {
+    if (host_ != None) {
+        // Hosted: only the host's size and the end of the host or of our child matter.
+        if (event.type == ConfigureNotify) followHost(event.xconfigure);
+        if (event.type == DestroyNotify &&
+            (event.xdestroywindow.window == host_ || event.xdestroywindow.window == window_))
+            destroyWindow();
+        return std::nullopt;
+    }
     if (event.xany.window != window_) return std::nullopt;
     WindowMessage message;
     message.native = &event;
@@ -371,8 +429,9 @@ std::optional<WindowMessage> X11Renderer::translate(const XEvent& event) {
 }
 
 int X11Renderer::run() {
-    const Window root = RootWindow(display_, screen_);
-    const Window existing = findSaverWindow(display_, root);
+    // Hosted copies run side by side, one per monitor; only a full-screen run is single.
+    const Window existing =
+        host_ == None ? findSaverWindow(display_, RootWindow(display_, screen_)) : None;
     if (existing != None) {
         bringToFront(display_, screen_, existing);
         return 0;
@@ -382,7 +441,10 @@ int X11Renderer::run() {
     WindowMessage create;
     create.kind = MessageKind::Create;
     dispatch(create);
-    XMapRaised(display_, window_);
+    if (host_ != None)
+        XMapWindow(display_, window_);
+    else
+        XMapRaised(display_, window_);
     XFlush(display_);
 
     XEvent event;
@@ -415,7 +477,18 @@ int X11Renderer::run() {
 }  // namespace
 }  // namespace orveline
 
-int main() {
+int main(int argc, char** argv) {
+    // The one option: --window-id ID (hex with 0x, or decimal), the host of a hosted run.
+    Window host = None;
+    if (argc == 3 && std::strcmp(argv[1], "--window-id") == 0) {
+        char* end = nullptr;
+        host = static_cast<Window>(std::strtoul(argv[2], &end, 0));
+        if (end == argv[2] || *end != '\0') host = None;
+    }
+    if (argc != 1 && host == None) {
+        std::fprintf(stderr, "Orveline.dll: usage: Orveline.dll [--window-id ID]\n");
+        return 1;
+    }
     orveline::ignoreXErrors();
     orveline::DisplayHandle display(XOpenDisplay(nullptr));
     if (!display) {
@@ -423,7 +496,16 @@ int main() {
         return 1;
     }
     try {
-        orveline::X11Renderer renderer(display.get(), DefaultScreen(display.get()));
+        int screen = DefaultScreen(display.get());
+        if (host != None) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(display.get(), host, &attributes)) {
+                std::fprintf(stderr, "Orveline.dll: no window 0x%lx\n", host);
+                return 1;
+            }
+            screen = XScreenNumberOfScreen(attributes.screen);
+        }
+        orveline::X11Renderer renderer(display.get(), screen, host);
         return renderer.run();
     } catch (const std::exception& e) {
         // Only the wind fields' construction allocates much; running out of memory ends here.

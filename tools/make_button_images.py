@@ -3,8 +3,9 @@
 
 The frame is four rings deep: ring 0 is the outermost line. Rows are coloured along their
 straight part (pixels 4 to 59), columns along theirs (pixels 4 to 20); the 4 x 4 corner blocks
-round the rings off, blending neighbouring ring colours. Only the frame is ever drawn by the
-button; the centre gets the face gradient so that the images look like buttons on their own.
+round the rings off, blending neighbouring ring colours, except where a block is given pixel for
+pixel. Only the frame is ever drawn by the button; the centre gets the face gradient so that the
+images look like buttons on their own.
 
     python3 tools/make_button_images.py [output folder]   (default: assets/button)
 """
@@ -56,6 +57,17 @@ IMAGES = {
 
 # The outline ring of each image, around which the corners are rounded.
 OUTLINE_RING = {"Pressed": 2}
+
+# Corner blocks given pixel for pixel, row by row from the image's corner, which the drawn
+# rounding only approximates: (image, right, bottom) -> rows.
+GIVEN_CORNERS = {
+    ("Normal", False, False): (
+        (0xE9E7D5, 0xE4DFCE, 0xE1DDCA, 0xE0DCC9),
+        (0xE4DFCE, 0xE6E1D0, 0x7A95A8, 0x255783),
+        (0xE2DECB, 0x7A95A8, 0x557DA2, 0xC0CFDD),
+        (0xE2DECB, 0x255783, 0xBFCEDC, 0xFEFEFE),
+    ),
+}
 
 
 def channels(rgb):
@@ -144,7 +156,11 @@ def draw(name):
                 for i in range(4):
                     x = WIDTH - 1 - i if right else i
                     y = HEIGHT - 1 - j if bottom else j
-                    pixels[y][x] = corner_pixel(frame, name, i, j, right, bottom)
+                    given = GIVEN_CORNERS.get((name, right, bottom))
+                    if given:
+                        pixels[y][x] = given[j][i]
+                    else:
+                        pixels[y][x] = corner_pixel(frame, name, i, j, right, bottom)
     return pixels
 
 

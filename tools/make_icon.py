@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the renderer's icon: a 32 x 32, 16-colour image of glowing trails on black, written as a
-Windows .ico file (one image, 4 bits per pixel, with its transparency mask).
+Windows .ico file (one image, 4 bits per pixel, with its transparency mask), and the same image
+as a PNG for the Linux desktop's menus.
 
-    python3 tools/make_icon.py [assets/orveline.ico]
+    python3 tools/make_icon.py [assets/orveline.ico [packaging/orveline.png]]
 
 Standard library only; the output is the same on every run, so the file in assets/ can be
 regenerated and compared.
@@ -10,6 +11,7 @@ regenerated and compared.
 import math
 import struct
 import sys
+import zlib
 
 SIZE = 32
 
@@ -76,10 +78,31 @@ def encode_ico(pixels):
     return directory + entry + image
 
 
+def encode_png(pixels):
+    rows = bytearray()
+    for y in range(SIZE):
+        rows.append(0)  # no filter
+        for x in range(SIZE):
+            alpha = 255 if inside_rounded_square(x, y) else 0
+            rows += bytes(PALETTE[pixels[y][x]]) + bytes([alpha])
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "assets/orveline.ico"
+    png = sys.argv[2] if len(sys.argv) > 2 else "packaging/orveline.png"
+    pixels = draw()
     with open(out, "wb") as f:
-        f.write(encode_ico(draw()))
+        f.write(encode_ico(pixels))
+    with open(png, "wb") as f:
+        f.write(encode_png(pixels))
 
 
 if __name__ == "__main__":

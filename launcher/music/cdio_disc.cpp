@@ -4,6 +4,7 @@
 #include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -33,20 +34,17 @@ struct CdioDisc::Handles {
     }
 };
 
-CdioDisc::CdioDisc(std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
+CdioDisc::CdioDisc(std::string source, bool anyDriver, std::unique_ptr<Handles> handles)
+    : source_(std::move(source)), anyDriver_(anyDriver), handles_(std::move(handles)) {
+    image_ = isImageDriver(cdio_get_driver_id(handles_->cdio));
+    if (image_) stampOf(source_, stamp_);
+}
 CdioDisc::~CdioDisc() = default;
 
-std::unique_ptr<CdioDisc> CdioDisc::open(const std::string& source) {
-    cdio_log_set_handler(quietLog);
+std::unique_ptr<CdioDisc::Handles> CdioDisc::openHandles(const std::string& source,
+                                                         bool anyDriver) {
     auto handles = std::make_unique<Handles>();
-    if (source.empty()) {
-        char* device = cdio_get_default_device(nullptr);
-        if (device == nullptr) return nullptr;
-        handles->cdio = cdio_open(device, DRIVER_DEVICE);
-        cdio_free(device);
-    } else {
-        handles->cdio = cdio_open(source.c_str(), DRIVER_UNKNOWN);
-    }
+    handles->cdio = cdio_open(source.c_str(), anyDriver ? DRIVER_UNKNOWN : DRIVER_DEVICE);
     if (handles->cdio == nullptr) return nullptr;
     if (!isImageDriver(cdio_get_driver_id(handles->cdio))) {
         handles->drive = cdio_cddap_identify_cdio(handles->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
@@ -58,10 +56,61 @@ std::unique_ptr<CdioDisc> CdioDisc::open(const std::string& source) {
             }
         }
     }
-    return std::unique_ptr<CdioDisc>(new CdioDisc(std::move(handles)));
+    return handles;
+}
+
+std::unique_ptr<CdioDisc> CdioDisc::open(const std::string& source) {
+    cdio_log_set_handler(quietLog);
+    std::string path = source;
+    if (path.empty()) {
+        char* device = cdio_get_default_device(nullptr);
+        if (device == nullptr) return nullptr;
+        path = device;
+        cdio_free(device);
+    }
+    const bool anyDriver = !source.empty();
+    auto handles = openHandles(path, anyDriver);
+    if (!handles) return nullptr;
+    return std::unique_ptr<CdioDisc>(new CdioDisc(path, anyDriver, std::move(handles)));
+}
+
+bool CdioDisc::stampOf(const std::string& path, FileStamp& stamp) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return false;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return true;
+}
+
+void CdioDisc::followMediaChange() {
+    if (image_) {
+        // An image has no tray: a file replaced is a disc changed, a file gone an empty drive.
+        FileStamp now;
+        if (!stampOf(source_, now)) {
+            handles_.reset();
+            tracks_.clear();
+            return;
+        }
+        if (handles_ && now == stamp_) return;
+        handles_ = openHandles(source_, anyDriver_);
+        stamp_ = now;
+        tracks_.clear();
+        return;
+    }
+    // NOTE: libcdio keeps a drive's table of contents once read; only a fresh handle reads the
+    // new disc's. The drive reports a change once, to the next caller that asks.
+    if (handles_ && cdio_get_media_changed(handles_->cdio) != 1) return;
+    handles_ = openHandles(source_, anyDriver_);
+    tracks_.clear();
 }
 
 bool CdioDisc::readTracks(std::vector<DiscTrack>& tracks) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    followMediaChange();
+    if (!handles_) return false;
     if (tracks_.empty()) {
         CdIo_t* cdio = handles_->cdio;
         const track_t first = cdio_get_first_track_num(cdio);
@@ -88,6 +137,8 @@ bool CdioDisc::readTracks(std::vector<DiscTrack>& tracks) {
 }
 
 bool CdioDisc::readSector(std::int32_t sector, std::int16_t* samples) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!handles_) return false;
     Handles& h = *handles_;
     if (h.paranoia) {
         if (sector != h.nextParanoiaSector) cdio_paranoia_seek(h.paranoia, sector, SEEK_SET);

@@ -10,6 +10,8 @@ namespace orveline {
 
 // Flag values of the sound player, as winmm defines them.
 constexpr std::uint32_t kSoundAsync = 0x0001;
+// A file that cannot be played stays silent instead of sounding the system's default sound.
+constexpr std::uint32_t kSoundNoDefault = 0x0002;
 constexpr std::uint32_t kSoundLoop = 0x0008;
 
 class MediaInterface {

@@ -7,6 +7,7 @@
 #include <SDL_mixer.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -108,10 +109,16 @@ class SdlCdDrive : public CdDrive {
     }
 
     bool readTracks(std::vector<DiscTrack>& tracks) override {
+        const bool ready = disc_->readTracks(tracks);
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!disc_->readTracks(tracks)) return false;
+        if (!ready) tracks.clear();
+        if (!sameTracks(tracks, tracks_) && !tracks_.empty()) {
+            // Another disc, or none: what was playing is gone, as when a drive's tray opens.
+            playing_ = false;
+            restart(tracks.empty() ? 0 : tracks.front().start);
+        }
         tracks_ = tracks;
-        return true;
+        return ready;
     }
 
     bool play(std::int32_t from, std::int32_t to) override {
@@ -163,6 +170,12 @@ class SdlCdDrive : public CdDrive {
     }
 
   private:
+    static bool sameTracks(const std::vector<DiscTrack>& a, const std::vector<DiscTrack>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+            return x.start == y.start && x.length == y.length && x.audio == y.audio;
+        });
+    }
+
     // Caller holds mutex_.
     void restart(std::int32_t from) {
         ++generation_;

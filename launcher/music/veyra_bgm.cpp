@@ -175,7 +175,7 @@ void Veyra_BGM::PlayWAV() {
     // The player takes a C string: a NUL inside the path would name another file.
     if (state_.BgmFile.find('\0') != std::string::npos) return;
     if (media_.waveOutputDeviceCount() > 0) {
-        media_.playSound(state_.BgmFile.c_str(), kSoundAsync | kSoundLoop);
+        media_.playSound(state_.BgmFile.c_str(), kSoundAsync | kSoundNoDefault | kSoundLoop);
     }
 }
 

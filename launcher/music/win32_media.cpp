@@ -9,6 +9,9 @@
 namespace orveline {
 namespace {
 
+static_assert(kSoundAsync == SND_ASYNC && kSoundNoDefault == SND_NODEFAULT &&
+              kSoundLoop == SND_LOOP);
+
 class WinmmMedia : public MediaInterface {
   public:
     std::uint32_t sendCommand(const char* command, char* reply, std::uint32_t capacity) override {

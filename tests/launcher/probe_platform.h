@@ -9,7 +9,8 @@
 namespace orveline::test {
 
 std::unique_ptr<LauncherPlatform> makeProbePlatform();
-// The texts of the static controls of the top-level window with that title, one after another.
+// The texts of the static controls of the top-level window with that title, one after another,
+// in UTF-8.
 std::string windowText(const std::string& title);
 
 }  // namespace orveline::test

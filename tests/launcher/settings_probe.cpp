@@ -3,7 +3,8 @@
 //   settings_probe write <kind> <repeat> <file>   WriteIni of the three keys, as the dialog saves
 //                                                 (file as hex:<bytes in hex> passes any bytes)
 //   settings_probe load                           LoadSettings, then the three raw values
-//   settings_probe box-text <title>               (Windows) the static texts of that window, hex
+//   settings_probe box-text <title>               (Windows) the static texts of that window,
+//                                                 UTF-8 in hex
 #include <cstdio>
 #include <string>
 

@@ -20,11 +20,11 @@ TEST(Win32CommandLine, ArgumentsFollowTheProgramName) {
     }
 }
 
-TEST(Win32MessageBox, TheRendererMessageGoesOutInCodePage932) {
-    EXPECT_EQ(Utf8ToCodePage("Orveline.dll が Orveline.scr と同じﾌｫﾙﾀﾞに見つかりません！", 932),
-              "Orveline.dll \x82\xAA Orveline.scr \x82\xC6\x93\xAF\x82\xB6\xCC\xAB\xD9\xC0\xDE"
-              "\x82\xC9\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x49");
-    EXPECT_EQ(Utf8ToCodePage("", 932), "");
+TEST(Win32MessageBox, TheRendererMessageGoesOutAsUtf16) {
+    EXPECT_EQ(Utf8ToWide("Orveline.dll が Orveline.scr と同じﾌｫﾙﾀﾞに見つかりません！"),
+              L"Orveline.dll \u304C Orveline.scr \u3068\u540C\u3058\uFF8C\uFF6B\uFF99\uFF80"
+              L"\uFF9E\u306B\u898B\u3064\u304B\u308A\u307E\u305B\u3093\uFF01");
+    EXPECT_EQ(Utf8ToWide(""), L"");
 }
 
 }  // namespace

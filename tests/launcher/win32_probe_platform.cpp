@@ -15,9 +15,12 @@ BOOL CALLBACK collectStatic(HWND child, LPARAM out) {
     char className[64] = {};
     GetClassNameA(child, className, sizeof className);
     if (lstrcmpiA(className, "Static") == 0) {
-        char text[1024] = {};
-        GetWindowTextA(child, text, sizeof text);
-        *reinterpret_cast<std::string*>(out) += text;
+        // Read wide, as UTF-8: what the box shows, whatever the process's code page.
+        wchar_t text[1024] = {};
+        const int length = GetWindowTextW(child, text, 1024);
+        char utf8[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof utf8 - 1, nullptr, nullptr);
+        *reinterpret_cast<std::string*>(out) += utf8;
     }
     return TRUE;
 }

@@ -72,11 +72,12 @@ void writeMp3(const fs::path& path, double seconds) {
     fs::remove(wav);
 }
 
-// A disc image of three tone tracks of `sectors` sectors each.
-void writeDisc(const fs::path& cue, int sectors) {
-    const fs::path bin = cue.parent_path() / "disc.bin";
+// A disc image of `tracks` tone tracks (300 Hz, 600 Hz, 1200 Hz) of `sectors` sectors each.
+void writeDisc(const fs::path& cue, int sectors, int tracks = 3) {
+    const fs::path bin = fs::path(cue).replace_extension(".bin");
     std::ofstream out(bin, std::ios::binary);
     for (double hz : {300.0, 600.0, 1200.0}) {
+        if (hz > 300 << (tracks - 1)) break;
         const auto samples = tone(hz, sectors * 588);
         out.write(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
     }
@@ -86,8 +87,8 @@ void writeDisc(const fs::path& cue, int sectors) {
         return std::string(text);
     };
     std::ofstream c(cue);
-    c << "FILE \"disc.bin\" BINARY\n";
-    for (int t = 0; t < 3; ++t) {
+    c << "FILE \"" << bin.filename().string() << "\" BINARY\n";
+    for (int t = 0; t < tracks; ++t) {
         c << "  TRACK 0" << t + 1 << " AUDIO\n    INDEX 01 " << msf(t * sectors) << "\n";
     }
 }
@@ -347,6 +348,34 @@ TEST_F(CdImage, ARepeatTrackOffTheDiscPlaysNothingAndPollingGoesOn) {
         bgm.StopCD();
     }
     EXPECT_EQ(audibleFrames(), 0u);
+}
+
+TEST_F(CdImage, AChangedDiscIsReadAgainAndAnEjectedOneIsNotReady) {
+    auto media = createSystemMedia();
+    LauncherState state;
+    Veyra_BGM bgm(*media, state);
+    bgm.OpenCD();
+    EXPECT_EQ(bgm.MciStatus("status cdaudio number of tracks"), "3");
+    ASSERT_EQ(bgm.MciPlay("cdaudio", "", ""), 0);
+    // Another disc, two tracks twice as long, in place of the first (the image driver reads
+    // the .bin named like the .cue).
+    fs::create_directory(dir / "next");
+    writeDisc(dir / "next" / "disc.cue", 2 * kSectors, 2);
+    fs::rename(dir / "next" / "disc.bin", dir / "disc.bin");
+    fs::rename(dir / "next" / "disc.cue", dir / "disc.cue");
+    EXPECT_EQ(bgm.MciStatus("status cdaudio number of tracks"), "2");
+    EXPECT_EQ(bgm.MciStatus("status cdaudio length track 2"), "00:00:60");
+    EXPECT_EQ(bgm.MciStatus("status cdaudio mode"), "stopped");
+    bgm.CheckCD();
+    EXPECT_TRUE(bgm.CdReady);
+    EXPECT_EQ(bgm.MciStatus("status cdaudio mode"), "playing");
+    fs::remove(dir / "disc.cue");
+    EXPECT_EQ(bgm.MciStatus("status cdaudio mode"), "not ready");
+    bgm.CheckCD();
+    EXPECT_FALSE(bgm.CdReady);
+    writeDisc(dir / "disc.cue", kSectors);
+    EXPECT_EQ(bgm.MciStatus("status cdaudio number of tracks"), "3");
+    bgm.StopCD();
 }
 
 TEST_F(CdImage, WithoutADiscPollingEnds) {

@@ -38,7 +38,7 @@ TEST(MusicModule, OperationsSendTheirCommandsInOrderWithTheirReplyCapacities) {
         {"CheckMP3 finds it stopped",
          &Veyra_BGM::CheckMP3,
          {"status MP3Play mode|30", "stop MP3Play|0", "play MP3Play from 0|0"}},
-        {"PlayWAV", &Veyra_BGM::PlayWAV, {"waveOutGetNumDevs", "playSound /music/my song.mp3 9"}},
+        {"PlayWAV", &Veyra_BGM::PlayWAV, {"waveOutGetNumDevs", "playSound /music/my song.mp3 11"}},
         {"StopWAV", &Veyra_BGM::StopWAV, {"playSound (none) 0"}},
     };
     for (const Case& c : cases) {

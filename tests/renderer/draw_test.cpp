@@ -300,6 +300,29 @@ TEST(SceneFrame, BlurZeroClearsInsteadOfDimming) {
     EXPECT_EQ(gl.texts(), (Texts{"LoadIdentity()", "Clear(16384)", "Flush()"}));
 }
 
+TEST(SceneFrame, DimmingQuadCoversTheWholeViewAtAnyAspect) {
+    // The view is 15 high each way at the quad's depth; up to 21:9 the quad stays as it was.
+    const struct {
+        int width, height;
+        float halfWidth;
+    } cases[] = {{800, 600, 40},  {1920, 1080, 40}, {2520, 1080, 40}, {3840, 1080, 0},
+                 {7680, 1080, 0}, {1080, 1920, 40}, {640, 0, 40}};
+    for (const auto& c : cases) {
+        GlRecorder gl;
+        Scene scene = makeScene(GEOMETRY_LINES, 1, 2);
+        scene.setUp(gl.api(), ClientRect{0, 0, c.width, c.height});
+        gl.clear();
+        scene.renderFrame(gl.api());
+        const GlCall& corner = gl.calls()[5];  // right, bottom
+        ASSERT_EQ(corner.name, "Vertex3f");
+        const double view = c.height ? 15.0 * c.width / c.height : 15.0;
+        if (c.halfWidth > 0) {
+            EXPECT_EQ(corner.args[0], c.halfWidth) << c.width << "x" << c.height;
+        }
+        EXPECT_GT(corner.args[0], view) << c.width << "x" << c.height;
+    }
+}
+
 // The batched lines path must draw exactly what the per-particle path draws, width for width
 // after the implementation's clamp, in the same order.
 TEST(SceneFrame, BatchedLinesDrawTheSamePrimitivesAsPerParticleLines) {

@@ -62,5 +62,22 @@ TEST(PixelFormatSelect, HighestScoreWinsAndTiesGoToTheLowestIndex) {
     for (const auto& c : cases) EXPECT_EQ(selectPixelFormat(c.formats), c.chosen) << c.what;
 }
 
+TEST(PixelFormatSelect, TranslucentOrMultisampledOnlyWhenNothingElseScores) {
+    PixelFormatDescription argb = usable(32, 24), msaa = usable(32, 24), unusable = usable(32, 24);
+    argb.translucentVisual = msaa.multisampled = true;
+    unusable.doubleBuffer = false;
+    const struct {
+        const char* what;
+        std::vector<PixelFormatDescription> formats;
+        int chosen;
+    } cases[] = {
+        {"equal scores, translucent listed first", {argb, usable(32, 24)}, 1},
+        {"equal scores, multisampled listed first", {msaa, usable(32, 24)}, 1},
+        {"a lower score beats both", {argb, msaa, usable(16, 16, true)}, 2},
+        {"nothing else scores: the first best of them", {unusable, msaa, argb}, 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(selectPixelFormat(c.formats), c.chosen) << c.what;
+}
+
 }  // namespace
 }  // namespace orveline

@@ -2,7 +2,10 @@
 """An independent computation of one wind field in single precision (every operation rounded to
 binary32, as the renderer stores it), to check the bench's --dump output bit for bit.
 
-usage: reference_field.py SEED FRAMES [EMITTERS PARTICLES]  -> prints x y z r g b per particle"""
+usage: reference_field.py SEED FRAMES [EMITTERS PARTICLES]  -> prints x y z r g b per particle
+       reference_field.py --batches SEED FRAMES MIN MAX
+           -> how many width batches the last frame's lines make when the implementation clamps
+              smooth line widths to [MIN, MAX]"""
 import math
 import struct
 import sys
@@ -90,7 +93,25 @@ def run(seed, frames, emitters=300, particles=3000, wind_speed=20, emitter_speed
     return em, parts, older, newer, angle, speed
 
 
+def line_batches(parts, older, low, high, line_scale=f32(0.005)):
+    """Runs of successive drawn segments whose clamped widths are equal."""
+    batches, current = 0, None
+    for j, p in enumerate(parts):
+        if older[j] < 0:
+            continue
+        depth = f32(p[2] + 40)
+        width = min(high, max(low, f32(max(depth, f32(0.01)) * line_scale)))
+        if width != current:
+            batches, current = batches + 1, width
+    return batches
+
+
 def main():
+    if sys.argv[1] == '--batches':
+        seed, frames, low, high = int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), float(sys.argv[5])
+        _, parts, older, _, _, _ = run(seed, frames)
+        print(line_batches(parts, older, low, high))
+        return
     seed, frames = int(sys.argv[1]), int(sys.argv[2])
     emitters = int(sys.argv[3]) if len(sys.argv) > 3 else 300
     particles = int(sys.argv[4]) if len(sys.argv) > 4 else 3000

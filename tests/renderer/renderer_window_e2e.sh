@@ -10,7 +10,12 @@ e2e_spawn "$renderer"
 pid=$E2E_LAST_PID
 id=$(e2e_wait_window OrvelineVC 2) || e2e_fail "no window titled OrvelineVC within 2 s"
 
-info=$(xwininfo -id "$id")
+# The title comes before the window is mapped: wait for the map.
+for _ in $(seq 40); do
+  info=$(xwininfo -id "$id")
+  grep -q 'Map State: IsViewable' <<<"$info" && break
+  sleep 0.05
+done
 root=$(xwininfo -root)
 field() { sed -n "s/^ *$1: *//p" <<<"$2"; }
 [ "$(field 'Absolute upper-left X' "$info")" = 0 ] && [ "$(field 'Absolute upper-left Y' "$info")" = 0 ] ||

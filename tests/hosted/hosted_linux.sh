@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Hosted runs in two host windows, as a daemon starts one copy per monitor: both animate inside
+# their host and follow its size, one music stream plays, and a full-screen run's window does not
+# stop them. SIGTERM to the copy without music ends all of its processes within 500 ms and leaves
+# the other's music; a destroyed host ends its run. A preview pane plays no music and SIGHUP ends
+# it. Bad ids, and an open settings dialog, end a copy at once with nothing started.
+#   hosted_linux.sh <x11_titled_window>
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+: "${ORVELINE_DIST:?}" "${DISPLAY:?}"
+scr="$ORVELINE_DIST/Orveline.scr"
+titled=$1
+skip_unless_built "$scr" launcher
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
+    pkill -KILL -f "^$ORVELINE_DIST/Orveline.dll --window-id" 2>/dev/null
+    rm -rf "$work"
+    return 0
+}
+trap cleanup EXIT
+file_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
+retry() {  # retry <tries, 50 ms apart> <command...>
+    local i
+    for ((i = 0; i < $1; i++)); do "${@:2}" && return 0; sleep 0.05; done
+    return 1
+}
+renderer_in() { xwininfo -children -id "$1" 2>/dev/null | grep -q '"OrvelineVC"'; }
+bright() {  # bright <host id> <png>: a screenshot whose mean is above black
+    import -window "$1" "$2" 2>/dev/null &&
+        awk -v m="$(convert "$2" -format '%[fx:mean]' info:)" 'BEGIN { exit !(m > 0.002) }'
+}
+animates() {  # animates <host id> <name>: not black once drawing, and changing
+    retry 40 bright "$1" "$work/$2-1.png" || fail "the picture in $2 stays black"
+    sleep 0.4
+    import -window "$1" "$work/$2-2.png"
+    [ "$(compare -metric AE "$work/$2-1.png" "$work/$2-2.png" null: 2>&1)" != 0 ] ||
+        fail "the picture in $2 does not change"
+}
+all_gone() { ! kill -0 "$@" 2>/dev/null; }
+stops_within() {  # stops_within <ms> <pid...>: every one of them has ended in time
+    local start
+    start=$(now_ms)
+    retry $(($1 / 50)) all_gone "${@:2}" || fail "a process of pid ${*:2} ran $1 ms on"
+    log "pids ${*:2} ended after $(($(now_ms) - start)) ms"
+}
+
+head -c 352800 /dev/urandom >"$work/tone.raw"
+lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 "$work/tone.raw" \
+    "$work/tone.mp3" 2>/dev/null || fail "cannot make the MP3"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=disk
+mkdir -p "$XDG_CONFIG_HOME/orveline" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' "$work/tone.mp3" \
+    >"$XDG_CONFIG_HOME/orveline/Orveline.ini"
+
+"$titled" HostA mapped >/dev/null &
+host_a_pid=$!
+pids+=("$host_a_pid")
+"$titled" HostB mapped >/dev/null &
+pids+=($!)
+"$titled" Veyra_Main >/dev/null &
+pids+=($!)
+retry 100 xdotool search --name '^HostB$' >/dev/null || fail "no host windows"
+host_a=$(xdotool search --name '^HostA$' | head -n1)
+host_b=$(xdotool search --name '^HostB$' | head -n1)
+xdotool windowsize "$host_a" 480 270 windowsize "$host_b" 480 270 windowmove "$host_b" 600 0
+
+# 1. Two copies with --root, one per host; the first holds the music.
+XSCREENSAVER_WINDOW=$(printf '0x%x' "$host_a") SDL_DISKAUDIOFILE="$work/a.raw" "$scr" --root &
+copy_a=$!
+sleep 0.3
+XSCREENSAVER_WINDOW=$host_b SDL_DISKAUDIOFILE="$work/b.raw" "$scr" -root &
+copy_b=$!
+pids+=("$copy_a" "$copy_b")
+retry 200 renderer_in "$host_a" && retry 200 renderer_in "$host_b" || fail "no renderer in a host"
+animates "$host_a" "host A"
+animates "$host_b" "host B"
+a1=$(file_size "$work/a.raw")
+sleep 0.5
+[ "$(file_size "$work/a.raw")" -gt "$a1" ] || fail "the first copy plays no music"
+[ "$(file_size "$work/b.raw")" -eq 0 ] || fail "the second copy plays music too"
+
+xdotool windowsize "$host_a" 640 360
+child=$(xwininfo -children -id "$host_a" | awk '/"OrvelineVC"/ { print $1 }')
+has_size() { xwininfo -id "$child" | grep -qz 'Width: 640.*Height: 360'; }
+retry 20 has_size || fail "the renderer's window does not follow its host to 640x360"
+
+# 2. SIGTERM to the copy without music: its processes end, the other's music goes on.
+renderer_b=$(pgrep -P "$copy_b")
+kill -TERM "$copy_b"
+stops_within 500 "$copy_b" "$renderer_b"
+a2=$(file_size "$work/a.raw")
+sleep 0.4
+[ "$(file_size "$work/a.raw")" -gt "$a2" ] || fail "ending copy B stopped copy A's music"
+
+# 3. Host A destroyed: run A ends, its music stops.
+renderer_a=$(pgrep -P "$copy_a")
+kill -KILL "$host_a_pid"
+stops_within 1000 "$copy_a" "$renderer_a"
+a3=$(file_size "$work/a.raw")
+sleep 0.3
+[ "$(file_size "$work/a.raw")" -eq "$a3" ] || fail "music goes on after the run"
+
+# 4. A preview pane in host B: the live picture, no music; SIGHUP ends it.
+SDL_DISKAUDIOFILE="$work/p.raw" "$scr" --window-id "$host_b" &
+pane=$!
+pids+=("$pane")
+retry 200 renderer_in "$host_b" || fail "no renderer in the preview pane"
+animates "$host_b" "preview pane"
+[ "$(file_size "$work/p.raw")" -eq 0 ] || fail "the preview pane plays music"
+pane_renderer=$(pgrep -P "$pane")
+kill -HUP "$pane"
+stops_within 500 "$pane" "$pane_renderer"
+
+# 5. Bad input: one line on stderr, exit code 1, nothing started; an open dialog ends a copy.
+for args in "--window-id 0x7ffffff0" "--window-id zz" "--window-id" "--root --fast"; do
+    # shellcheck disable=SC2086
+    timeout 5 "$scr" $args 2>"$work/err"
+    rc=$?
+    [ "$rc" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] ||
+        fail "\"$args\" ended with $rc and wrote: $(cat "$work/err")"
+done
+XSCREENSAVER_WINDOW=nowhere timeout 5 "$scr" --root 2>/dev/null
+[ $? -eq 1 ] || fail "a bad XSCREENSAVER_WINDOW did not end with 1"
+"$titled" "<Orveline>" >/dev/null &
+pids+=($!)
+sleep 0.2
+timeout 5 "$scr" --window-id "$host_b" || fail "a hosted copy beside the settings dialog failed"
+[ -z "$(pgrep -f "^$ORVELINE_DIST/Orveline")" ] || fail "left: $(pgrep -af "$ORVELINE_DIST")"
+log "passed"
