@@ -36,9 +36,8 @@ for f in Orveline.scr Orveline.dll; do
 done
 
 work=$(mktemp -d)
-fdfile="$work/display"
-Xvfb -displayfd 3 -br -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
-xvfb=$!
+source "$root/tools/measure_lib.sh"
+measure_xvfb -br -screen 0 1024x768x24
 launcher=""
 cleanup() {
     [ -n "$launcher" ] && kill "$launcher" 2>/dev/null
@@ -47,9 +46,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$fdfile")"
-export ORVELINE_TEST_TAG="orveline-measure-$$"
 
 probe="$work/probe"
 g++ -O2 -o "$probe" "$root/tools/x11_measure_run_latency.cpp" -lX11 || exit 1
@@ -64,13 +60,6 @@ else
 fi
 
 # The renderer's processes of this script (Wine's carry our tag).
-renderer_pids() {
-    local pid
-    for pid in $(pgrep -f 'Orveline\.dll$'); do
-        grep -qzx "ORVELINE_TEST_TAG=$ORVELINE_TEST_TAG" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
-    done
-}
-has_window() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)" ]; }
 median() { sort -n | awk '{a[NR] = $1} END {if (NR % 2) print a[(NR + 1) / 2]; else print int((a[NR / 2] + a[NR / 2 + 1]) / 2)}'; }
 
 starts=()

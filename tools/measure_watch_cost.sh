@@ -32,9 +32,8 @@ done
 command -v openbox >/dev/null || { echo "measure: openbox is not installed" >&2; exit 1; }
 
 work=$(mktemp -d)
-fdfile="$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
-xvfb=$!
+source "$root/tools/measure_lib.sh"
+measure_xvfb -screen 0 1920x1080x24
 wm=""
 crowd=""
 launcher=""
@@ -47,9 +46,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$fdfile")"
-export ORVELINE_TEST_TAG="orveline-measure-$$"
 export XDG_CONFIG_HOME="$work/config"
 
 probe="$work/probe"
@@ -63,13 +59,6 @@ for _ in $(seq 100); do
 done
 
 # The renderer of this script's run (it carries our tag in its environment).
-renderer_pids() {
-    local pid
-    for pid in $(pgrep -f 'Orveline\.dll$'); do
-        grep -qzx "ORVELINE_TEST_TAG=$ORVELINE_TEST_TAG" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
-    done
-}
-has_window() { [ -n "$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)" ]; }
 # Nanoseconds a process has run on a CPU, all its threads together.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f\n", s}'; }
 percent() { awk -v ns="$1" -v s="$2" 'BEGIN {printf "%.2f", ns / (s * 1e9) * 100}'; }

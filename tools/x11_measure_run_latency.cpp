@@ -19,6 +19,8 @@
 #include <fstream>
 #include <string>
 #include <thread>
+
+#include "probe_process.h"
 #include <vector>
 
 namespace {
@@ -38,16 +40,6 @@ bool anythingShown(Display* display, Window root, int width, int height) {
     }
     XDestroyImage(image);
     return shown;
-}
-
-using Clock = std::chrono::steady_clock;
-
-bool processAlive(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return false;
-    const std::size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
 }
 
 bool titledWindowExists(Display* display, Window window, const char* title, int depth) {

@@ -17,17 +17,9 @@
 #include <string>
 #include <thread>
 
+#include "probe_process.h"
+
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-bool processAlive(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return false;
-    const std::size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
-}
 
 int crowd(int count) {
     Display* display = XOpenDisplay(nullptr);
