@@ -116,23 +116,22 @@ for ((i = 0; i < 100; i++)); do has_window OrvelineVC || break; sleep 0.05; done
 mkdir -p "$work/broken"
 cp "$scr" "$work/broken/Orveline.scr"
 echo "not a program" >"$work/broken/Orveline.dll"
-start=$(date +%s%3N)
-timeout 10 "$work/broken/Orveline.scr" /s 2>/dev/null
-rc=$?
-elapsed=$(($(date +%s%3N) - start))
-log "unstartable renderer: the launcher ended after $elapsed ms with $rc"
-[ "$rc" -eq 0 ] || fail "the launcher ended with $rc when the renderer could not start"
-[ "$elapsed" -lt 3000 ] || fail "the launcher waited $elapsed ms for a renderer that could not start"
+# Runs the launcher beside a renderer that never shows a window: the run must end at once, with 0.
+run_ends_without_window() {  # <what the renderer does>
+    local start rc elapsed
+    start=$(date +%s%3N)
+    timeout 10 "$work/broken/Orveline.scr" /s 2>/dev/null
+    rc=$?
+    elapsed=$(($(date +%s%3N) - start))
+    log "$1: the launcher ended after $elapsed ms with $rc"
+    [ "$rc" -eq 0 ] || fail "the launcher ended with $rc ($1)"
+    [ "$elapsed" -lt 3000 ] || fail "the launcher waited $elapsed ms ($1)"
+}
+run_ends_without_window "unstartable renderer"
 
 # 5. A renderer that starts and ends before it shows a window: the run ends with it, not after
 # the wait for a first window.
 printf '#!/bin/sh\nsleep 0.5\nexit 3\n' >"$work/broken/Orveline.dll"
 chmod +x "$work/broken/Orveline.dll"
-start=$(date +%s%3N)
-timeout 10 "$work/broken/Orveline.scr" /s 2>/dev/null
-rc=$?
-elapsed=$(($(date +%s%3N) - start))
-log "renderer ended before its window: the launcher ended after $elapsed ms with $rc"
-[ "$rc" -eq 0 ] || fail "the launcher ended with $rc when the renderer ended early"
-[ "$elapsed" -lt 3000 ] || fail "the launcher waited $elapsed ms after the renderer had ended"
+run_ends_without_window "renderer ended before its window"
 log "passed"

@@ -100,22 +100,21 @@ win_wait_gone OrvelineVC 10 || win_fail "the renderer left running did not end"
 mkdir -p "$work/broken"
 cp "$work/Orveline.scr" "$work/broken/"
 echo "not a program" >"$work/broken/Orveline.dll"
-start=$(now_ms)
-win_start broken "$work/broken/Orveline.scr" /s
-win_wait_exit broken 10 || win_fail "the launcher waits for a renderer that cannot start"
-elapsed=$(($(now_ms) - start))
-win_log "unstartable renderer: the launcher ended after $elapsed ms with $WIN_EXIT"
-[ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT"
-[ "$elapsed" -lt 5000 ] || win_fail "the launcher waited $elapsed ms for a renderer that cannot start"
+# Runs the launcher beside a renderer that never shows a window: the run must end at once, with 0.
+run_ends_without_window() {  # <name> <what the renderer does>
+    local start elapsed
+    start=$(now_ms)
+    win_start "$1" "$work/broken/Orveline.scr" /s
+    win_wait_exit "$1" 10 || win_fail "the launcher waits on ($2)"
+    elapsed=$(($(now_ms) - start))
+    win_log "$2: the launcher ended after $elapsed ms with $WIN_EXIT"
+    [ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT ($2)"
+    [ "$elapsed" -lt 5000 ] || win_fail "the launcher waited $elapsed ms ($2)"
+}
+run_ends_without_window broken "unstartable renderer"
 
 # 5. A renderer that starts and ends before it shows a window (here a program that shows none):
 # the run ends with it, not after the wait for a first window.
 cp "$WIN_TOOL" "$work/broken/Orveline.dll"
-start=$(now_ms)
-win_start early "$work/broken/Orveline.scr" /s
-win_wait_exit early 10 || win_fail "the launcher waits for a window after the renderer has ended"
-elapsed=$(($(now_ms) - start))
-win_log "renderer ended before its window: the launcher ended after $elapsed ms with $WIN_EXIT"
-[ "$WIN_EXIT" -eq 0 ] || win_fail "the launcher ended with $WIN_EXIT"
-[ "$elapsed" -lt 5000 ] || win_fail "the launcher waited $elapsed ms after the renderer had ended"
+run_ends_without_window early "renderer ended before its window"
 win_log "passed"
