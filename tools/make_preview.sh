@@ -12,24 +12,11 @@ scale=${3:-8}
 renderer="$build/dist/Orveline.dll"
 [ -x "$renderer" ] || { echo "make_preview: build the renderer first ($renderer)" >&2; exit 1; }
 
-fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 $((152 * scale))x$((112 * scale))x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
-xvfb=$!
-renderer_pid=""
-cleanup() {
-    [ -n "$renderer_pid" ] && kill "$renderer_pid" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    rm -f "$fdfile"
-}
-trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$fdfile")"
+source tests/support/display.sh
+e2e_xvfb -screen 0 $((152 * scale))x$((112 * scale))x24
 
-"$renderer" &
-renderer_pid=$!
+e2e_spawn "$renderer"
 sleep "$seconds"
-shot=$(mktemp --suffix=.png)
-import -window root "$shot"
+shot=$(e2e_shot preview)
 convert "$shot" -resize 152x112! -strip -sampling-factor 1x1 -quality 92 assets/preview.jpg
-rm -f "$shot"
 identify assets/preview.jpg

@@ -19,19 +19,14 @@ done
 scr="$build/dist/Orveline.scr"
 [ -x "$scr" ] || { echo "measure: no $scr (build first)" >&2; exit 1; }
 
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+source tests/support/display.sh
+work=$E2E_TMP
+e2e_xvfb -screen 0 1920x1080x24 || exit 1
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=disk \
     SDL_DISKAUDIOFILE="$work/audio.raw"
 mkdir -p "$XDG_CONFIG_HOME/orveline" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-head -c 352800 /dev/urandom >"$work/tone.raw"
-lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 "$work/tone.raw" \
-    "$work/tone.mp3" 2>/dev/null || exit 1
+e2e_make_mp3 "$work/tone.mp3"
 printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' "$work/tone.mp3" \
     >"$XDG_CONFIG_HOME/orveline/Orveline.ini"
 

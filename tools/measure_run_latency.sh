@@ -35,17 +35,16 @@ for f in Orveline.scr Orveline.dll; do
     [ -f "$dist/$f" ] || { echo "measure: no $dist/$f (build first)" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-source "$root/tools/measure_lib.sh"
-measure_xvfb -br -screen 0 1024x768x24
+source "$root/tests/support/display.sh"
+work=$E2E_TMP
+e2e_xvfb -br -screen 0 1024x768x24 || exit 1
 launcher=""
 cleanup() {
     [ -n "$launcher" ] && kill "$launcher" 2>/dev/null
-    for pid in $(renderer_pids); do kill -KILL "$pid" 2>/dev/null; done
-    kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
+    for pid in $(e2e_tagged_pids 'Orveline\.dll$'); do kill -KILL "$pid" 2>/dev/null; done
+    return 0
 }
-trap cleanup EXIT
+e2e_at_exit cleanup
 
 probe="$work/probe"
 g++ -O2 -o "$probe" "$root/tools/x11_measure_run_latency.cpp" -lX11 || exit 1
@@ -69,9 +68,9 @@ for ((run = 1; run <= runs; run++)); do
     start_ms=$("$probe" "$work/pid" "${launcher_command[@]}" </dev/null 2>/dev/null)
     launcher=$(cat "$work/pid")
     [ -n "$start_ms" ] || { echo "run $run: no frame within 60 s" >&2; exit 1; }
-    for ((i = 0; i < 100; i++)); do has_window OrvelineVC && break; sleep 0.05; done
+    e2e_wait_window OrvelineVC 5 >/dev/null
     sleep 1.5
-    pids=$(renderer_pids)
+    pids=$(e2e_tagged_pids 'Orveline\.dll$')
     [ -n "$pids" ] || { echo "run $run: no renderer process" >&2; exit 1; }
     xdotool key space
     read -r exit_ms window_ms <<<"$("$probe" --exits "$launcher" $pids)"

@@ -31,21 +31,20 @@ for f in Orveline.scr Orveline.dll; do
 done
 command -v openbox >/dev/null || { echo "measure: openbox is not installed" >&2; exit 1; }
 
-work=$(mktemp -d)
-source "$root/tools/measure_lib.sh"
-measure_xvfb -screen 0 1920x1080x24
+source "$root/tests/support/display.sh"
+work=$E2E_TMP
+e2e_xvfb -screen 0 1920x1080x24 || exit 1
 wm=""
 crowd=""
 launcher=""
 cleanup() {
     [ -n "$launcher" ] && kill "$launcher" 2>/dev/null
-    for pid in $(renderer_pids); do kill -KILL "$pid" 2>/dev/null; done
+    for pid in $(e2e_tagged_pids 'Orveline\.dll$'); do kill -KILL "$pid" 2>/dev/null; done
     [ -n "$crowd" ] && kill "$crowd" 2>/dev/null
     [ -n "$wm" ] && kill "$wm" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
+    return 0
 }
-trap cleanup EXIT
+e2e_at_exit cleanup
 export XDG_CONFIG_HOME="$work/config"
 
 probe="$work/probe"
@@ -74,13 +73,13 @@ for count in $counts; do
 
     "$dist/Orveline.scr" /s </dev/null >/dev/null 2>&1 &
     launcher=$!
-    for _ in $(seq 200); do has_window OrvelineVC && break; sleep 0.05; done
-    has_window OrvelineVC || { echo "measure: no renderer window with $count windows" >&2; exit 1; }
+    e2e_wait_window OrvelineVC 10 >/dev/null ||
+        { echo "measure: no renderer window with $count windows" >&2; exit 1; }
     start_ns=$(cpu_ns "$launcher")
     before=$(cpu_ns "$launcher")
     sleep "$seconds"
     after=$(cpu_ns "$launcher")
-    renderer=$(renderer_pids | head -n1)
+    renderer=$(e2e_tagged_pids 'Orveline\.dll$' | head -n1)
     [ -n "$renderer" ] || { echo "measure: the renderer ended by itself" >&2; exit 1; }
     "$probe" --exits "$launcher" "$renderer" >"$work/exit.out" &
     exits=$!

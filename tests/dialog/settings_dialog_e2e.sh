@@ -30,7 +30,7 @@ if [ "$platform" = win32 ]; then
     mkdir -p "$work/home"
     printf 'pcm.!default { type file  slave.pcm "null"  file "%s"  format "raw" }\n' "$audio" \
         >"$work/home/.asoundrc"
-    trap 'win_cleanup; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+    e2e_at_exit 'chmod -R u+w "$work"; rm -rf "$work"'
 else
     export XDG_CONFIG_HOME="$work/config"
     settings="$XDG_CONFIG_HOME/orveline/Orveline.ini"
@@ -42,13 +42,9 @@ else
         local pid
         for pid in $dialog_pid $run_pid $(pgrep -fx "$app/Orveline.dll"); do kill "$pid" 2>/dev/null; done
     }
-    trap 'end_linux; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+    source "$ORVELINE_SOURCE/tests/support/display.sh"
+    e2e_at_exit 'end_linux; chmod -R u+w "$work"; rm -rf "$work"'
 fi
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 # Finds the visible window with exactly this title within the given seconds.
 find_window() {

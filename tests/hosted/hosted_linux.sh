@@ -6,7 +6,7 @@
 # it. Bad ids, and an open settings dialog, end a copy at once with nothing started.
 #   hosted_linux.sh <x11_titled_window>
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
 scr="$ORVELINE_DIST/Orveline.scr"
 titled=$1
@@ -19,7 +19,7 @@ cleanup() {
     rm -rf "$work"
     return 0
 }
-trap cleanup EXIT
+e2e_at_exit cleanup
 file_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 retry() {  # retry <tries, 50 ms apart> <command...>
     local i

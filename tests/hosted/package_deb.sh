@@ -4,7 +4,7 @@
 # manual page and the copyright; its dependencies name the libraries and the Japanese font; and
 # lintian finds no error in it. Leaves the package in the build tree for the daemon test.
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 : "${ORVELINE_BUILD:?}"
 command -v lintian >/dev/null || fail "lintian is not installed"
 

@@ -5,7 +5,7 @@
 # characters; the "renderer" there is a script that leaves a mark when it is started.
 #   launcher_linux.sh <x11_titled_window>
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 titled_window=$1
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
 
@@ -16,7 +16,7 @@ cleanup() {
     [ -f "$work/renderer.pid" ] && kill "$(cat "$work/renderer.pid")" 2>/dev/null
     rm -rf "$work"
 }
-trap cleanup EXIT
+e2e_at_exit cleanup
 artifacts=${ORVELINE_BUILD:-$work}/test-artifacts
 mkdir -p "$artifacts"
 

@@ -8,7 +8,7 @@ probe=$1
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 
 work=$(mktemp -d)
-trap 'win_cleanup; rm -rf "$work"' EXIT
+e2e_at_exit 'rm -rf "$work"'
 own="$work/own folder 設定"
 mkdir -p "$own"
 cp "$ORVELINE_DIST/Orveline.scr" "$own/"
@@ -17,36 +17,36 @@ scr="$own/Orveline.scr"
 # The message as the box shows it, in UTF-8.
 expected=4f7276656c696e652e646c6c20e3818c204f7276656c696e652e73637220e381a8e5908ce38198efbe8cefbdabefbe99efbe80efbe9ee381abe8a68be381a4e3818be3828ae381bee3819be38293efbc81
 
-win_log "/a with the renderer present ends at once, with no window"
+log "/a with the renderer present ends at once, with no window"
 : >"$own/Orveline.dll"
 win_start a_present "$scr" /a 1234
-win_wait_exit a_present 30 || win_fail "/a did not end"
-[ "$WIN_EXIT" = 0 ] || win_fail "/a ended with $WIN_EXIT"
-[ -z "$(win_xid Orveline)" ] || win_fail "/a left a window"
+win_wait_exit a_present 30 || fail "/a did not end"
+[ "$WIN_EXIT" = 0 ] || fail "/a ended with $WIN_EXIT"
+[ -z "$(win_xid Orveline)" ] || fail "/a left a window"
 
-win_log "renderer missing: the message box with its text, the end once dismissed"
+log "renderer missing: the message box with its text, the end once dismissed"
 rm -f "$own/Orveline.dll"
 # The last run is on a system whose ANSI code page is not 932: the text must read the same.
 for run in "/s ja_JP.UTF-8" "/c ja_JP.UTF-8" "/s C.UTF-8"; do
     read -r args lang <<<"$run"
     # shellcheck disable=SC2086
     ORVELINE_WINE_LANG=$lang win_start missing "$scr" $args
-    win_wait_window Orveline 30 || win_fail "no message box for $args"
+    win_wait_window Orveline 30 || fail "no message box for $args"
     text=$("$WIN_RUN" "$probe" box-text Orveline </dev/null | tr -d '\r')
-    [ "$text" = "$expected" ] || win_fail "message text for $args in $lang: $text"
+    [ "$text" = "$expected" ] || fail "message text for $args in $lang: $text"
     shot=launcher_wine_renderer_missing$([ "$lang" = ja_JP.UTF-8 ] || echo "_$lang")
     [ "$args" = /s ] && win_screenshot "$WIN_ARTIFACTS/$shot.png" Orveline
-    win_wait_exit missing 1 && win_fail "$args ended before the box was dismissed"
+    win_wait_exit missing 1 && fail "$args ended before the box was dismissed"
     for _ in 1 2 3 4 5; do
         win_key Return Orveline
         win_wait_exit missing 3 && break
     done
-    [ -n "$WIN_EXIT" ] || win_fail "$args still runs after the box was dismissed"
-    [ "$WIN_EXIT" = 0 ] || win_fail "$args ended with $WIN_EXIT after the message"
+    [ -n "$WIN_EXIT" ] || fail "$args still runs after the box was dismissed"
+    [ "$WIN_EXIT" = 0 ] || fail "$args ended with $WIN_EXIT after the message"
     WIN_EXIT=""
 done
 
-win_log "another copy's hidden window ends the new one at once"
+log "another copy's hidden window ends the new one at once"
 : >"$own/Orveline.dll"
 for title in Veyra_Main "<Orveline>"; do
     win_start holder "$WIN_TOOL" make-window OrvelineTestHolder "$title" 60000
@@ -57,20 +57,20 @@ for title in Veyra_Main "<Orveline>"; do
     for args in "/s" "/c" "/p 1234"; do
         # shellcheck disable=SC2086
         win_start blocked "$scr" $args
-        win_wait_exit blocked 30 || win_fail "$args beside $title did not end"
-        [ "$WIN_EXIT" = 0 ] || win_fail "$args beside $title ended with $WIN_EXIT"
-        [ -s "$WIN_ARTIFACTS/blocked.out" ] && win_fail "$args beside $title said: $(cat "$WIN_ARTIFACTS/blocked.out")"
-        [ -z "$(win_xid Orveline)" ] || win_fail "a message beside $title"
+        win_wait_exit blocked 30 || fail "$args beside $title did not end"
+        [ "$WIN_EXIT" = 0 ] || fail "$args beside $title ended with $WIN_EXIT"
+        [ -s "$WIN_ARTIFACTS/blocked.out" ] && fail "$args beside $title said: $(cat "$WIN_ARTIFACTS/blocked.out")"
+        [ -z "$(win_xid Orveline)" ] || fail "a message beside $title"
     done
     kill "${WIN_PIDS[holder]}" 2>/dev/null
     for pid in $(win_tagged_pids); do kill "$pid" 2>/dev/null; done
     sleep 1
 done
 
-win_log "other letters end silently"
+log "other letters end silently"
 win_start other "$scr" /a
-win_wait_exit other 30 || win_fail "/a did not end"
-[ "$WIN_EXIT" = 0 ] || win_fail "/a ended with $WIN_EXIT"
-[ ! -e "$own/Orveline.ini" ] || win_fail "reading the settings created the file"
+win_wait_exit other 30 || fail "/a did not end"
+[ "$WIN_EXIT" = 0 ] || fail "/a ended with $WIN_EXIT"
+[ ! -e "$own/Orveline.ini" ] || fail "reading the settings created the file"
 
 echo PASS

@@ -12,14 +12,14 @@
 #   PROFILE_COMPARE_CASE    generate that one case of the seed alone (to replay a failure)
 # Exits 77 (skipped) when the Linux runner is not built.
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 win_runner=$1
 own_runner=$2
 skip_unless_built "$own_runner" profile_runner
 : "${ORVELINE_SOURCE:?}"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+e2e_at_exit 'rm -rf "$work"'
 seed=${PROFILE_COMPARE_SEED:-$((RANDOM * 32768 + RANDOM))}
 count=${PROFILE_COMPARE_COUNT:-400}
 only=${PROFILE_COMPARE_CASE:-}

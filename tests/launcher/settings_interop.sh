@@ -5,13 +5,13 @@
 #   settings_interop.sh <settings_probe.exe> <linux settings_probe>
 # Exits 77 (skipped) when the Linux probe is not built.
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 win_probe=$1
 linux_probe=$2
 skip_unless_built "$linux_probe" settings_probe
 : "${ORVELINE_SOURCE:?}"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+e2e_at_exit 'rm -rf "$work"'
 
 # The Windows probe keeps its settings beside itself; the Linux one under XDG_CONFIG_HOME.
 mkdir -p "$work/win" "$work/config/orveline"

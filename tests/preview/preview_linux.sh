@@ -3,7 +3,7 @@
 # pixel for pixel at 152x112 and on black beyond it in a larger host; destroying the host ends
 # the preview; a host id that names no window ends the preview at once.
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 : "${ORVELINE_DIST:?}" "${ORVELINE_SOURCE:?}" "${ORVELINE_BUILD:?}" "${DISPLAY:?}"
 scr="$ORVELINE_DIST/Orveline.scr"
 host_tool="$ORVELINE_BUILD/tests/preview/x11_host_window"
@@ -17,7 +17,7 @@ cleanup() {
     rm -rf "$work"
     return 0
 }
-trap cleanup EXIT
+e2e_at_exit cleanup
 
 convert "$ORVELINE_SOURCE/assets/preview.jpg" "$work/asset.png"
 

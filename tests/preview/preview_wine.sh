@@ -8,9 +8,9 @@
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 scr="$ORVELINE_DIST/Orveline.scr"
 host_tool="$ORVELINE_BUILD/tests/preview/win32_host_window.exe"
-[ -f "$scr" ] || win_fail "no $scr"
+[ -f "$scr" ] || fail "no $scr"
 work=$(mktemp -d)
-trap 'win_cleanup; rm -rf "$work"' EXIT
+e2e_at_exit 'rm -rf "$work"'
 host_title="Orveline preview host"
 
 wait_line() {  # wait_line <name> <pattern> <seconds>: the first output line that matches
@@ -26,19 +26,19 @@ wait_line() {  # wait_line <name> <pattern> <seconds>: the first output line tha
 check_host() {  # check_host <width> <height>
     local width=$1 height=$2 host child
     win_start host "$host_tool" "$width" "$height"
-    host=$(wait_line host '^[0-9]+$' 10) || win_fail "no host window"
+    host=$(wait_line host '^[0-9]+$' 10) || fail "no host window"
     win_start preview "$scr" /p "$host"
-    child=$(wait_line host '^child ' 10) || win_fail "no child Preview Window in the host"
-    win_log "${width}x$height host: $child"
+    child=$(wait_line host '^child ' 10) || fail "no child Preview Window in the host"
+    log "${width}x$height host: $child"
     read -r _ left top right bottom style <<<"$child"
     [ "$left $top $right $bottom" = "10 10 $((10 + width)) $((10 + height))" ] ||
-        win_fail "the preview does not cover the ${width}x$height host at 10,10: $child"
-    (((16#$style & 0x40000000) != 0)) || win_fail "the preview window lacks the child bit: $style"
-    (((16#$style & 0x10000000) != 0)) || win_fail "the preview window is not visible: $style"
-    win_wait_exit preview 0 && win_fail "the preview ended while its host was there"
-    win_tool post "$host_title" 0x0010 || win_fail "cannot close the host"
-    win_wait_exit preview 5 || win_fail "the preview outlived its host by 5 s"
-    [ "$WIN_EXIT" -eq 0 ] || win_fail "the preview ended with $WIN_EXIT"
+        fail "the preview does not cover the ${width}x$height host at 10,10: $child"
+    (((16#$style & 0x40000000) != 0)) || fail "the preview window lacks the child bit: $style"
+    (((16#$style & 0x10000000) != 0)) || fail "the preview window is not visible: $style"
+    win_wait_exit preview 0 && fail "the preview ended while its host was there"
+    win_tool post "$host_title" 0x0010 || fail "cannot close the host"
+    win_wait_exit preview 5 || fail "the preview outlived its host by 5 s"
+    [ "$WIN_EXIT" -eq 0 ] || fail "the preview ended with $WIN_EXIT"
     win_wait_exit host 5
 }
 
@@ -48,7 +48,7 @@ check_host 300 200
 # The picture, with the desktop as the host.
 desktop=$(win_tool_out=$("$WIN_RUN" "$host_tool" desktop </dev/null); echo "${win_tool_out//$'\r'/}")
 win_start desktop_preview "$scr" /p "$desktop"
-win_wait_window "Preview Window" 10 || win_fail "no preview window on the desktop"
+win_wait_window "Preview Window" 10 || fail "no preview window on the desktop"
 shot="$WIN_ARTIFACTS/wine_preview_desktop.png"
 convert "$ORVELINE_SOURCE/assets/preview.jpg" "$work/asset.png"
 for ((i = 0; i < 20; i++)); do
@@ -58,17 +58,17 @@ for ((i = 0; i < 20; i++)); do
     differing=$(compare -metric AE -fuzz 0.5% "$work/top_left.png" "$work/asset.png" null: 2>&1)
     [ "$differing" = 0 ] && break
 done
-win_log "desktop host: $differing pixels of the picture differ from the asset ($shot)"
-[ "$differing" = 0 ] || win_fail "the picture is not the asset"
+log "desktop host: $differing pixels of the picture differ from the asset ($shot)"
+[ "$differing" = 0 ] || fail "the picture is not the asset"
 bright=$(convert "$shot" -crop 400x300+152+0 +repage -format '%[fx:maxima]' info:)
-[ "$bright" = 0 ] || win_fail "not black right of the picture"
+[ "$bright" = 0 ] || fail "not black right of the picture"
 bright=$(convert "$shot" -crop 152x300+0+112 +repage -format '%[fx:maxima]' info:)
-[ "$bright" = 0 ] || win_fail "not black below the picture"
+[ "$bright" = 0 ] || fail "not black below the picture"
 win_cleanup
 
 for args in "/p 12345" "/p"; do
     win_start bad "$scr" $args
-    win_wait_exit bad 10 || win_fail "'$args' did not end"
-    [ "$WIN_EXIT" -eq 0 ] || win_fail "'$args' ended with $WIN_EXIT"
+    win_wait_exit bad 10 || fail "'$args' did not end"
+    [ "$WIN_EXIT" -eq 0 ] || fail "'$args' ended with $WIN_EXIT"
 done
-win_log "passed"
+log "passed"

@@ -5,11 +5,11 @@
 # lines into hundreds of width batches, and one that runs past the first ring wrap (10 frames)
 # and every emitter's restart (30).
 set -u
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../support/display.sh"
 e2e_ensure_display
 bench="$ORVELINE_BUILD/tools/orveline-bench"
 reference="$(dirname "$0")/reference_field.py"
-command -v python3 >/dev/null || e2e_note "python3 missing: independent computation skipped"
+command -v python3 >/dev/null || log "python3 missing: independent computation skipped"
 
 for case in 99:10 20261208:40; do
   seed=${case%:*} frames=${case#*:}
@@ -17,28 +17,28 @@ for case in 99:10 20261208:40; do
   for path in per-particle batched; do
     "$bench" --size 1920x1080 --frames "$frames" --seed "$seed" --path "$path" \
       --pixels "$out-$path.ppm" --dump "$out-$path.txt" >"$out-$path.log" 2>&1 ||
-      e2e_fail "seed $seed: bench --path $path failed: $(cat "$out-$path.log")"
+      fail "seed $seed: bench --path $path failed: $(cat "$out-$path.log")"
   done
   lit=$(e2e_fraction "$out-batched.ppm" -colorspace Gray -threshold 4%)
-  e2e_float_ge "$lit" 0.02 || e2e_fail "seed $seed: the compared frame is nearly black ($lit lit)"
+  e2e_float_ge "$lit" 0.02 || fail "seed $seed: the compared frame is nearly black ($lit lit)"
   cmp -s "$out-per-particle.ppm" "$out-batched.ppm" || {
     convert "$out-per-particle.ppm" "$E2E_TMP/per-particle-$seed.png"
     convert "$out-batched.ppm" "$E2E_TMP/batched-$seed.png"
-    e2e_fail "seed $seed: batched lines differ from the per-particle lines in" \
+    fail "seed $seed: batched lines differ from the per-particle lines in" \
       "$(e2e_differing_pixels "$E2E_TMP/per-particle-$seed.png" "$E2E_TMP/batched-$seed.png") pixels"
   }
-  cmp -s "$out-per-particle.txt" "$out-batched.txt" || e2e_fail "seed $seed: the two runs simulated differently"
-  [ "$(wc -l <"$out-batched.txt")" = 3000 ] || e2e_fail "seed $seed: dump does not hold 3000 particles"
+  cmp -s "$out-per-particle.txt" "$out-batched.txt" || fail "seed $seed: the two runs simulated differently"
+  [ "$(wc -l <"$out-batched.txt")" = 3000 ] || fail "seed $seed: dump does not hold 3000 particles"
   command -v python3 >/dev/null || continue
-  python3 "$reference" "$seed" "$frames" >"$out-reference.txt" || e2e_fail "reference computation failed"
+  python3 "$reference" "$seed" "$frames" >"$out-reference.txt" || fail "reference computation failed"
   if ! cmp -s "$out-reference.txt" "$out-batched.txt"; then
     diff "$out-reference.txt" "$out-batched.txt" | head -n 6 >&2
-    e2e_fail "seed $seed: the field differs from the independent single-precision computation"
+    fail "seed $seed: the field differs from the independent single-precision computation"
   fi
   read -r low high < <(sed -n 's/^smooth line widths: \(.*\)\.\.\(.*\)$/\1 \2/p' "$out-batched.log")
   batches=$(python3 "$reference" --batches "$seed" "$frames" "$low" "$high")
   [ "$seed" != 99 ] || [ "$batches" -ge 100 ] ||
-    e2e_fail "seed $seed: the compared frame makes only $batches width batches"
-  e2e_note "seed $seed, $frames frames: identical frames, $lit of the pixels lit, $batches width batches;" \
+    fail "seed $seed: the compared frame makes only $batches width batches"
+  log "seed $seed, $frames frames: identical frames, $lit of the pixels lit, $batches width batches;" \
     "field matches the independent computation bit for bit"
 done

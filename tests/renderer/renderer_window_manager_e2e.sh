@@ -4,7 +4,7 @@
 # screen, the run stays up and animates for 3 s, and a key ends the renderer and the run.
 # Runs on a display of its own, so that the window manager disturbs no other test.
 set -u
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../support/display.sh"
 command -v openbox >/dev/null || { echo "SKIP: openbox is not installed"; exit 77; }
 unset DISPLAY
 e2e_ensure_display
@@ -16,33 +16,33 @@ for _ in $(seq 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.05
 done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || e2e_fail "openbox did not start"
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
 e2e_spawn xmessage -title Editor -geometry 400x200+100+100 "an application" >/dev/null 2>&1
-e2e_wait_window Editor 3 >/dev/null || e2e_fail "could not open an application window"
+e2e_wait_window Editor 3 >/dev/null || fail "could not open an application window"
 sleep 0.3
 
 e2e_spawn "$ORVELINE_DIST/Orveline.scr" /s
 run=$E2E_LAST_PID
-id=$(e2e_wait_window OrvelineVC 5) || e2e_fail "no renderer window within 5 s"
+id=$(e2e_wait_window OrvelineVC 5) || fail "no renderer window within 5 s"
 info=$(xwininfo -id "$id")
 size=$(sed -n 's/^ *\(Width\|Height\): *//p' <<<"$info" | paste -sd x)
 root=$(xwininfo -root | sed -n 's/^ *\(Width\|Height\): *//p' | paste -sd x)
-[ "$size" = "$root" ] || e2e_fail "the renderer's window is $size on a $root screen"
+[ "$size" = "$root" ] || fail "the renderer's window is $size on a $root screen"
 
 sleep 3
-e2e_running "$run" || e2e_fail "the run ended within 3 s under the window manager"
-e2e_window_gone OrvelineVC && e2e_fail "the renderer's window vanished within 3 s"
+e2e_running "$run" || fail "the run ended within 3 s under the window manager"
+e2e_window_gone OrvelineVC && fail "the renderer's window vanished within 3 s"
 first=$(e2e_shot wm_first)
 sleep 0.3
 second=$(e2e_shot wm_second)
 e2e_keep "$first"
 changed=$(e2e_differing_pixels "$first" "$second")
-[ "$changed" -ge 5000 ] || e2e_fail "the picture does not move ($changed pixels changed)"
+[ "$changed" -ge 5000 ] || fail "the picture does not move ($changed pixels changed)"
 coloured=$(e2e_fraction "$first" -colorspace HSL -channel G -separate -threshold 50%)
-e2e_float_ge "$coloured" 0.01 || e2e_fail "no coloured trails ($coloured)"
+e2e_float_ge "$coloured" 0.01 || fail "no coloured trails ($coloured)"
 
 xdotool key space
-e2e_wait_exit "$run" 3 || e2e_fail "the run still goes on 3 s after a key press"
-[ "$E2E_RC" = 0 ] || e2e_fail "the run ended with exit code $E2E_RC"
-e2e_window_gone OrvelineVC || e2e_fail "the renderer's window is still there"
-e2e_note "up for 3 s under openbox ($changed pixels changed in 0.3 s), ended by a key"
+e2e_wait_exit "$run" 3 || fail "the run still goes on 3 s after a key press"
+[ "$E2E_RC" = 0 ] || fail "the run ended with exit code $E2E_RC"
+e2e_window_gone OrvelineVC || fail "the renderer's window is still there"
+log "up for 3 s under openbox ($changed pixels changed in 0.3 s), ended by a key"

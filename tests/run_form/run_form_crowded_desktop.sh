@@ -3,7 +3,7 @@
 # child windows each): the launcher stays below 2 % of a core during a run and ends within 300 ms
 # of the renderer. tools/measure_watch_cost.sh measures it on an Xvfb of its own.
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 : "${ORVELINE_SOURCE:?}" "${ORVELINE_BUILD:?}"
 out=$("$ORVELINE_SOURCE/tools/measure_watch_cost.sh" --counts 150 --seconds 4 --build "$ORVELINE_BUILD" 2>&1) ||
     fail "the measurement failed: $out"

@@ -12,14 +12,17 @@
 #   skip_unless_built <program> <what>
 #                                   exit 77 (skipped) when the Linux build's program is missing
 #   e2e_keep <file>                 keep a file to look at in <build>/e2e-artifacts/<test>/
-#   e2e_at_exit <command>           run the command (eval'd) when the script ends, last added first
+#   e2e_at_exit <command>           run the command (eval'd) when the script ends, before the
+#                                   library's own clean-up, in the order added
 #
 # X servers (each sets E2E_DISPLAY to ":N" and E2E_DISPLAY_PID, exports DISPLAY; ended at exit)
 #   e2e_xvfb [Xvfb options...]      a private Xvfb on a free display; 1920x1080x24 unless a
 #                                   -screen option is given
 #   e2e_ensure_display              e2e_xvfb unless DISPLAY is already set
 #   e2e_two_monitors                Xorg's dummy driver: one 2048x768 screen, two 1024x768
-#                                   monitors side by side (returns 77 when not root)
+#                                   monitors side by side, with GLX. Returns 77 when not root
+#                                   and 1 on failure, the reason printed: "e2e_two_monitors ||
+#                                   exit" skips or fails the test
 #   e2e_stop_display <pid>          end one of them now
 #
 # Waits and time
@@ -29,6 +32,9 @@
 #                                   print the id of the first window with exactly that title
 #   e2e_window_gone <title>         no window has exactly that title
 #   e2e_wait_gone <title> <seconds> wait for that
+#   e2e_gap_after_window <title> <pid> <seconds>
+#                                   wait for the window to go, then for the process to end; print
+#                                   the milliseconds between the two (fails after the seconds)
 #
 # Processes
 #   e2e_spawn <command...>          start it in the background (pid in E2E_LAST_PID), ended at exit
@@ -40,6 +46,11 @@
 #   e2e_tagged_pids [pgrep -f pattern]
 #                                   pids of live processes whose environment holds this run's
 #                                   ORVELINE_TEST_TAG (children of our programs included)
+#
+# Files
+#   e2e_make_mp3 <file.mp3>         two seconds of noise as an MP3 (music for a run)
+#   e2e_file_size <file>            its size in bytes, 0 when it does not exist
+#   e2e_growth <file> <seconds>     bytes it grows by over that time (music written to a file)
 #
 # Pictures
 #   e2e_screenshot <file.png> [window id]
@@ -62,7 +73,7 @@ e2e_at_exit() { E2E_AT_EXIT+=("$1"); }
 
 e2e_cleanup() {
     local i pid
-    for ((i = ${#E2E_AT_EXIT[@]} - 1; i >= 0; i--)); do eval "${E2E_AT_EXIT[i]}"; done
+    for i in "${E2E_AT_EXIT[@]}"; do eval "$i"; done
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || :; done
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || :; done
     for pid in "${E2E_SERVERS[@]}"; do e2e_stop_display "$pid"; done
@@ -156,8 +167,11 @@ e2e_ensure_display() {
 # and the configuration beside this file (RandR outputs DUMMY0 at 0,0 and DUMMY1 at 1024,0, the
 # same two Xinerama heads, GLX on llvmpipe). Xorg reads a configuration from an arbitrary path
 # only when run as root; elsewhere this returns 77, so that "e2e_two_monitors || exit" skips the
-# test. Returns 1 when the server does not come up with both monitors (its log is then printed).
-# Layouts can be changed afterwards with xrandr (--output DUMMY1 --off, --auto --right-of DUMMY0).
+# test. Returns 1 when the server does not come up with both monitors and GLX (its log is then
+# printed). A screenshot of the root window holds both monitors; "convert shot.png -crop
+# 1024x768+1024+0 +repage right.png" cuts out the second. Layouts can change afterwards with
+# xrandr (--output DUMMY1 --off, --auto --right-of DUMMY0); Wine reads its monitor list when its
+# desktop process starts, so restart the wineserver after such a change.
 e2e_two_monitors() {
     local conf
     conf="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/xorg-two-monitors.conf"
@@ -175,7 +189,7 @@ e2e_two_monitors() {
         log="$E2E_TMP/xorg-$try.log"
         if _e2e_start_server "$E2E_TMP/xorg.fd" 20 "$xorg" -displayfd 3 -config "$conf" \
             -logfile "$log" -noreset -nolisten tcp +extension GLX; then
-            if e2e_wait 10 _e2e_two_heads; then
+            if e2e_wait 10 _e2e_two_monitors_ready; then
                 export DISPLAY=$E2E_DISPLAY
                 return 0
             fi
@@ -188,8 +202,10 @@ e2e_two_monitors() {
     return 1
 }
 
-_e2e_two_heads() {
-    [ "$(xdpyinfo -display "$E2E_DISPLAY" -ext XINERAMA 2>/dev/null | grep -c 'head #')" -eq 2 ]
+_e2e_two_monitors_ready() {
+    local info
+    info=$(xdpyinfo -display "$E2E_DISPLAY" -ext XINERAMA 2>/dev/null) &&
+        [ "$(grep -c 'head #' <<<"$info")" -eq 2 ] && grep -q GLX <<<"$info"
 }
 
 e2e_stop_display() {
@@ -221,6 +237,21 @@ e2e_window_gone() { [ -z "$(xdotool search --name "^${1}\$" 2>/dev/null)" ]; }
 
 e2e_wait_gone() { e2e_wait "$2" e2e_window_gone "$1"; }
 
+e2e_gap_after_window() {
+    local deadline=$(($(now_ms) + $(e2e_ms "$3"))) gone
+    until e2e_window_gone "$1"; do
+        [ "$(now_ms)" -ge "$deadline" ] && fail "the window $1 did not go within $3 s"
+        sleep 0.01
+    done
+    gone=$(now_ms)
+    deadline=$((gone + $(e2e_ms "$3")))
+    while e2e_running "$2"; do
+        [ "$(now_ms)" -ge "$deadline" ] && fail "pid $2 outlived the window $1 by $3 s"
+        sleep 0.005
+    done
+    echo $(($(now_ms) - gone))
+}
+
 e2e_spawn() {
     "$@" &
     E2E_LAST_PID=$!
@@ -244,11 +275,13 @@ e2e_wait_exit() {
 
 # NOTE: processes whose parent has ended go to this machine's first process, which may not reap
 # them; an ended program can stay a zombie, and zombies are not "left running".
+# Not this script nor one of its subshells, which carry its tag and command line.
+_e2e_other() { ! cmp -s "/proc/$1/cmdline" "/proc/$$/cmdline"; }
+
 e2e_live_pids() {
     local pid
     for pid in $(pgrep -f "$1"); do
-        [ "$pid" = $$ ] || [ "$pid" = "$BASHPID" ] && continue
-        e2e_running "$pid" && echo "$pid"
+        _e2e_other "$pid" && e2e_running "$pid" && echo "$pid"
     done
     return 0
 }
@@ -256,11 +289,26 @@ e2e_live_pids() {
 e2e_tagged_pids() {
     local pid
     for pid in $(pgrep -f "${1:-.}"); do
-        [ "$pid" = $$ ] || [ "$pid" = "$BASHPID" ] && continue
+        _e2e_other "$pid" || continue
         grep -qzx "ORVELINE_TEST_TAG=$ORVELINE_TEST_TAG" "/proc/$pid/environ" 2>/dev/null &&
             e2e_running "$pid" && echo "$pid"
     done
     return 0
+}
+
+e2e_make_mp3() {
+    head -c 352800 /dev/urandom >"$E2E_TMP/noise.raw"
+    lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 \
+        "$E2E_TMP/noise.raw" "$1" 2>/dev/null || fail "cannot make the MP3 $1"
+}
+
+e2e_file_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
+
+e2e_growth() {
+    local before
+    before=$(e2e_file_size "$1")
+    sleep "$2"
+    echo $(($(e2e_file_size "$1") - before))
 }
 
 # import can fail while the server is busy (a client grabbing it, a mode change): retry.

@@ -1,4 +1,5 @@
-# Helpers for end-to-end tests of the Windows programs under Wine. Source it from a test script:
+# Helpers for end-to-end tests of the Windows programs under Wine, on top of the shared library
+# (tests/support/display.sh: fail, log, waits, screenshots). Source it from a test script:
 #   source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 # It needs ORVELINE_DIST, ORVELINE_SOURCE, ORVELINE_BUILD (ctest sets them) and DISPLAY.
 #
@@ -11,33 +12,25 @@
 #   win_geometry <title>                       "x y width height" of that X window
 #   win_screenshot <file> [title]              the screen (or one window) as PNG
 #   win_key <key> [title] / win_click [title]  real input through XTEST
-#   win_fail <message>                         report and end the test with failure
-# Every process started with win_start is ended when the test script exits.
+# Every process started with win_start, and every Wine process of this test, is ended when the
+# test script exits.
 
 set -u
 
 : "${ORVELINE_DIST:?}" "${ORVELINE_SOURCE:?}" "${ORVELINE_BUILD:?}" "${DISPLAY:?}"
 export ORVELINE_BUILD DISPLAY
+source "$ORVELINE_SOURCE/tests/support/display.sh"
 
 WIN_RUN="$ORVELINE_SOURCE/tests/wine/wine-run"
 # win32 or win64: the build under test, and so the Wine that runs it.
 WIN_ARCH=$("$WIN_RUN" --arch)
 WIN_TOOL="$ORVELINE_BUILD/tests/wine/wintool.exe"
-# Marks every Wine process this test starts, including their children, for cleanup.
-export ORVELINE_TEST_TAG="orveline-test-$$"
 WIN_ARTIFACTS="$ORVELINE_BUILD/test-artifacts"
 mkdir -p "$WIN_ARTIFACTS"
 
 declare -A WIN_PIDS=()
 declare -A WIN_OUT=()
 WIN_EXIT=""
-
-win_fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-win_log() { echo "[$(date +%T.%N | cut -c1-12)] $*"; }
 
 win_start() {  # win_start <name> <program> [args...]; output goes to $WIN_ARTIFACTS/<name>.out
     local name=$1
@@ -77,23 +70,9 @@ win_xid() {  # the first X window whose title is exactly $1
     xdotool search --name "^$1\$" 2>/dev/null | head -n1
 }
 
-win_wait_window() {  # win_wait_window <title> <seconds>
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        [ -n "$(win_xid "$1")" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+win_wait_window() { e2e_wait_window "$1" "$2" >/dev/null; }
 
-win_wait_gone() {  # win_wait_gone <title> <seconds>
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        [ -z "$(win_xid "$1")" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+win_wait_gone() { e2e_wait_gone "$1" "$2"; }
 
 win_geometry() {  # prints "x y width height" of the X window titled $1
     local id
@@ -109,9 +88,9 @@ win_screen_size() {  # the X screen's "width height"
 
 win_screenshot() {  # win_screenshot <file.png> [title]
     if [ $# -ge 2 ]; then
-        import -window "$(win_xid "$2")" "$1"
+        e2e_screenshot "$1" "$(win_xid "$2")"
     else
-        import -window root "$1"
+        e2e_screenshot "$1"
     fi
 }
 
@@ -134,16 +113,10 @@ win_click() {  # win_click [title]: a left click at the pointer's place
 
 # The pids of running Wine processes that carry this test's tag (children of our programs too).
 win_tagged_pids() {
-    local f pid
-    for f in /proc/[0-9]*/environ; do
-        pid=${f#/proc/}
-        pid=${pid%/environ}
-        [ "$pid" = $$ ] || [ "$pid" = "$BASHPID" ] && continue
+    local pid
+    for pid in $(e2e_tagged_pids); do
         # The prefix's own server and services are shared with other tests: never ours to end.
-        grep -qaiE 'wineserver|windows.system32' "/proc/$pid/cmdline" 2>/dev/null && continue
-        if grep -qzx "ORVELINE_TEST_TAG=$ORVELINE_TEST_TAG" "$f" 2>/dev/null; then
-            echo "$pid"
-        fi
+        grep -qaiE 'wineserver|windows.system32' "/proc/$pid/cmdline" 2>/dev/null || echo "$pid"
     done
 }
 
@@ -161,7 +134,7 @@ win_cleanup() {
     done
     return 0
 }
-trap win_cleanup EXIT
+e2e_at_exit win_cleanup
 
 # win_picture_stats <file.png>: prints "<black share in %> <coloured pixels>" of a screenshot.
 # Black: every channel below 16. Coloured: brightest channel at least 48 and the channels apart by

@@ -5,30 +5,30 @@
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 
 work=$(mktemp -d)
-trap 'win_cleanup; rm -rf "$work"' EXIT
+e2e_at_exit 'rm -rf "$work"'
 cpack --config "$ORVELINE_BUILD/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log"; win_fail "cpack failed"; }
+    { cat "$work/cpack.log"; fail "cpack failed"; }
 name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$ORVELINE_BUILD/CPackConfig.cmake")
 zip="$work/out/$name.zip"
-[[ $name == Orveline-*-"$WIN_ARCH" ]] || win_fail "archive named '$name' for a $WIN_ARCH build"
-[ -f "$zip" ] || win_fail "no $zip"
+[[ $name == Orveline-*-"$WIN_ARCH" ]] || fail "archive named '$name' for a $WIN_ARCH build"
+[ -f "$zip" ] || fail "no $zip"
 
 mkdir "$work/unpacked"
-(cd "$work/unpacked" && cmake -E tar xf "$zip") || win_fail "cannot unpack $zip"
+(cd "$work/unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 listing=$(cd "$work/unpacked" && find . -type f | sort | tr '\n' ' ')
 [ "$listing" = "./$name/Orveline.dll ./$name/Orveline.scr ./$name/README.txt " ] ||
-    win_fail "archive holds: $listing"
+    fail "archive holds: $listing"
 folder="$work/unpacked/$name"
-cmp -s "$folder/Orveline.scr" "$ORVELINE_DIST/Orveline.scr" || win_fail "Orveline.scr differs"
+cmp -s "$folder/Orveline.scr" "$ORVELINE_DIST/Orveline.scr" || fail "Orveline.scr differs"
 grep -q "Install" "$folder/README.txt" && grep -q "Orveline.ini" "$folder/README.txt" ||
-    win_fail "the read-me says nothing of installing or of the settings file"
+    fail "the read-me says nothing of installing or of the settings file"
 
 export HOME=$work
 win_start launcher "$folder/Orveline.scr" /s
-win_wait_window OrvelineVC 15 || win_fail "no renderer window OrvelineVC within 15 s"
-win_tool find Veyra_Main >/dev/null || win_fail "the launcher of the unpacked archive is not running"
+win_wait_window OrvelineVC 15 || fail "no renderer window OrvelineVC within 15 s"
+win_tool find Veyra_Main >/dev/null || fail "the launcher of the unpacked archive is not running"
 sleep 1
 win_key space OrvelineVC
-win_wait_exit launcher 10 || win_fail "the run did not end within 10 s of a key press"
-win_wait_gone OrvelineVC 2 || win_fail "the renderer's window outlived the run"
-win_log "archive $name.zip ran"
+win_wait_exit launcher 10 || fail "the run did not end within 10 s of a key press"
+win_wait_gone OrvelineVC 2 || fail "the renderer's window outlived the run"
+log "archive $name.zip ran"
