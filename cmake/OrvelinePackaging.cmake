@@ -5,7 +5,7 @@
 #   <prefix>/share/applications/     the menu entry "Orveline settings" and the MATE/Xfce theme
 #   <prefix>/share/icons, man, doc   icon, orveline(1), copyright and changelog
 # The package's library dependencies come from dpkg-shlibdeps; the dialog's Japanese font is added.
-if(WIN32 OR NOT TARGET orveline_scr OR NOT TARGET orveline_renderer)
+if(WIN32)
   return()
 endif()
 
