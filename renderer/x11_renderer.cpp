@@ -324,7 +324,7 @@ void X11Renderer::followHost(const XConfigureEvent& event) {
         XResizeWindow(display_, window_, static_cast<unsigned>(std::max(event.width, 1)),
                       static_cast<unsigned>(std::max(event.height, 1)));
     } else if (state_.renderReady) {
-        state_.scene.resize(gl(), ClientRect{0, 0, event.width, event.height});
+        reshapeDesk(state_, *this, ClientRect{0, 0, event.width, event.height});
     }
 }
 
