@@ -13,9 +13,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -28,6 +25,7 @@
 
 #include "frame_pacer.h"
 #include "gl_api.h"
+#include "posix_termination_signals.h"
 #include "renderer_settings.h"
 #include "saver_stages.h"
 #include "x11_gl_context.h"
@@ -36,39 +34,6 @@
 
 namespace orveline {
 namespace {
-
-// SIGTERM and SIGINT arrive as readable data on a descriptor, so no work runs in a handler.
-class TerminationSignals {
-  public:
-    TerminationSignals() {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGTERM);
-        sigaddset(&set_, SIGINT);
-        sigprocmask(SIG_BLOCK, &set_, nullptr);
-        fd_ = signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
-    }
-    ~TerminationSignals() {
-        if (fd_ >= 0) close(fd_);
-    }
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
-
-    int fd() const { return fd_; }
-    bool pending() const {
-        if (fd_ < 0) return false;
-        pollfd p{fd_, POLLIN, 0};
-        return poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;
-    }
-    void consume() {
-        signalfd_siginfo info;
-        while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        }
-    }
-
-  private:
-    sigset_t set_;
-    int fd_ = -1;
-};
 
 class X11Renderer final : public RendererPlatform {
   public:
@@ -130,9 +95,6 @@ class X11Renderer final : public RendererPlatform {
     void carryOut(X11Action action, const XEvent& event);
     void destroyWindow();
     void dispatch(const WindowMessage& message) { screenSaverProc(state_, *this, message); }
-    void grabInput();
-    void retryGrabs();
-    bool focusWentElsewhere();
     void waitForEvents(PacerClock::duration timeout);
     bool messageWaiting() {
         return closePosted_ || quitPosted_ || signals_.pending() || XPending(display_) > 0;
@@ -152,10 +114,6 @@ class X11Renderer final : public RendererPlatform {
     bool quitPosted_ = false;
     int exitCode_ = 0;
     bool destroying_ = false;
-    bool keyboardGrabbed_ = false;
-    bool pointerGrabbed_ = false;
-    int grabAttempts_ = 0;
-    std::chrono::steady_clock::time_point nextGrabAttempt_;
 };
 
 void X11Renderer::readMonitors() {
@@ -167,7 +125,7 @@ void X11Renderer::readMonitors() {
 void X11Renderer::carryOut(X11Action action, const XEvent& event) {
     switch (action) {
         case X11Action::GrabInput:
-            grabInput();
+            window_->grabInput();
             break;
         case X11Action::FollowHost:
             window_->reshape(0, 0, event.xconfigure.width, event.xconfigure.height);
@@ -179,23 +137,16 @@ void X11Renderer::carryOut(X11Action action, const XEvent& event) {
             reshapeDesk(state_, *this, clientRect());
             break;
         }
-        case X11Action::MonitorsChanged: {
+        case X11Action::MonitorsChanged:
             // A monitor added, removed or resized: the window covers the screen again, and each
             // monitor keeps or gets its own animation.
             XRRUpdateConfiguration(const_cast<XEvent*>(&event));
-            Window root = None;
-            int x = 0, y = 0;
-            unsigned width = 0, height = 0, border = 0, depth = 0;
-            if (!XGetGeometry(display_, RootWindow(display_, screen_), &root, &x, &y, &width,
-                              &height, &border, &depth))
-                break;
-            window_->reshape(0, 0, static_cast<int>(width), static_cast<int>(height));
+            window_->coverScreen(screen_);
             readMonitors();
             reshapeDesk(state_, *this, clientRect());
             break;
-        }
         case X11Action::CheckFocus:
-            if (focusWentElsewhere()) {
+            if (window_->focusWentElsewhere()) {
                 WindowMessage lost;
                 lost.kind = MessageKind::ActivateApp;
                 lost.flag = false;
@@ -210,14 +161,6 @@ void X11Renderer::carryOut(X11Action action, const XEvent& event) {
     }
 }
 
-// Focus on no window, on the pointer's root, or on ours is no loss; on another window it is.
-bool X11Renderer::focusWentElsewhere() {
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(display_, &focus, &revert);
-    return window_ && focus != None && focus != PointerRoot && focus != window_->id();
-}
-
 void X11Renderer::destroyWindow() {
     if (!window_ || destroying_) return;
     destroying_ = true;
@@ -225,36 +168,8 @@ void X11Renderer::destroyWindow() {
     WindowMessage destroy;
     destroy.kind = MessageKind::Destroy;
     dispatch(destroy);
-    XUngrabKeyboard(display_, CurrentTime);
-    XUngrabPointer(display_, CurrentTime);
     window_.reset();
     destroying_ = false;
-}
-
-// NOTE: a grab fails while another client holds one (a menu, a launcher closing its own);
-// the loop tries again for a while, since without the grabs input may never reach us.
-void X11Renderer::grabInput() {
-    if (!window_ || hosted()) return;
-    const Window w = window_->id();
-    XSetInputFocus(display_, w, RevertToParent, CurrentTime);
-    if (!keyboardGrabbed_)
-        keyboardGrabbed_ = XGrabKeyboard(display_, w, True, GrabModeAsync, GrabModeAsync,
-                                         CurrentTime) == GrabSuccess;
-    if (!pointerGrabbed_)
-        pointerGrabbed_ =
-            XGrabPointer(display_, w, True, ButtonPressMask | PointerMotionMask, GrabModeAsync,
-                         GrabModeAsync, None, window_->blankCursor(), CurrentTime) == GrabSuccess;
-    ++grabAttempts_;
-}
-
-void X11Renderer::retryGrabs() {
-    constexpr int kAttempts = 40;  // every 50 ms: two seconds
-    if (keyboardGrabbed_ && pointerGrabbed_) return;
-    if (grabAttempts_ == 0 || grabAttempts_ >= kAttempts) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < nextGrabAttempt_) return;
-    nextGrabAttempt_ = now + std::chrono::milliseconds(50);
-    grabInput();
 }
 
 // Sleeps until an event or a signal arrives, or the timeout passes.
@@ -307,7 +222,7 @@ int X11Renderer::run() {
                 waitForEvents(wait);
                 continue;
             }
-            retryGrabs();
+            if (window_) window_->retryGrabs();
             idleFrame(state_, *this);
             pacer.frameShown(PacerClock::now());
         }

@@ -200,6 +200,8 @@ X11RendererWindow::X11RendererWindow(Display* display, int screen, GLXFBConfig c
 }
 
 X11RendererWindow::~X11RendererWindow() {
+    if (keyboardGrabbed_) XUngrabKeyboard(display_, CurrentTime);
+    if (pointerGrabbed_) XUngrabPointer(display_, CurrentTime);
     if (window_ != None) XDestroyWindow(display_, window_);
     if (blankCursor_ != None) XFreeCursor(display_, blankCursor_);
     if (colormap_ != None) XFreeColormap(display_, colormap_);
@@ -222,6 +224,45 @@ void X11RendererWindow::reshape(int x, int y, int width, int height) {
     placement_.height = std::max(height, 1);
     XMoveResizeWindow(display_, window_, x, y, static_cast<unsigned>(placement_.width),
                       static_cast<unsigned>(placement_.height));
+}
+
+void X11RendererWindow::coverScreen(int screen) {
+    Window root = None;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (XGetGeometry(display_, RootWindow(display_, screen), &root, &x, &y, &width, &height,
+                     &border, &depth))
+        reshape(0, 0, static_cast<int>(width), static_cast<int>(height));
+}
+
+void X11RendererWindow::grabInput() {
+    if (window_ == None || placement_.kind != X11Placement::Kind::FullScreen) return;
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    if (!keyboardGrabbed_)
+        keyboardGrabbed_ = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
+                                         CurrentTime) == GrabSuccess;
+    if (!pointerGrabbed_)
+        pointerGrabbed_ = XGrabPointer(display_, window_, True, ButtonPressMask | PointerMotionMask,
+                                       GrabModeAsync, GrabModeAsync, None, blankCursor_,
+                                       CurrentTime) == GrabSuccess;
+    ++grabAttempts_;
+}
+
+void X11RendererWindow::retryGrabs() {
+    constexpr int kAttempts = 40;  // every 50 ms: two seconds
+    if (keyboardGrabbed_ && pointerGrabbed_) return;
+    if (grabAttempts_ == 0 || grabAttempts_ >= kAttempts) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextGrabAttempt_) return;
+    nextGrabAttempt_ = now + std::chrono::milliseconds(50);
+    grabInput();
+}
+
+bool X11RendererWindow::focusWentElsewhere() const {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    return focus != None && focus != PointerRoot && focus != window_;
 }
 
 std::vector<MonitorArea> queryMonitors(Display* display, int screen) {

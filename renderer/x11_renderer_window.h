@@ -9,6 +9,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <vector>
 
 #include "desk.h"
@@ -47,6 +48,17 @@ class X11RendererWindow {
     void setTitle(const char* title);
     // Moves and sizes it again (the screen's size changed, the host was resized).
     void reshape(int x, int y, int width, int height);
+    // After a RandR change: covers the X screen at its new size.
+    void coverScreen(int screen);
+
+    // Focus, keyboard and pointer for a full-screen window; released with the window.
+    void grabInput();
+    // NOTE: a grab fails while another client holds one (a menu, a launcher closing its own);
+    // the loop calls this to try again for a while, since without the grabs input may never
+    // reach us.
+    void retryGrabs();
+    // Focus on no window, on the pointer's root, or on ours is no loss; on another window it is.
+    bool focusWentElsewhere() const;
 
   private:
     Display* display_;
@@ -54,6 +66,10 @@ class X11RendererWindow {
     Colormap colormap_ = None;
     Cursor blankCursor_ = None;
     Window window_ = None;
+    bool keyboardGrabbed_ = false;
+    bool pointerGrabbed_ = false;
+    int grabAttempts_ = 0;
+    std::chrono::steady_clock::time_point nextGrabAttempt_;
 };
 
 // The screen's monitors in screen coordinates, each with its refresh rate where known.
