@@ -56,6 +56,7 @@ constexpr GLenum POINT_SIZE_RANGE = 0x0B12;  // the smooth-point range
 constexpr GLenum RGB = 0x1907;
 constexpr GLenum BACK = 0x0405;
 constexpr GLenum PACK_ALIGNMENT = 0x0D05;
+constexpr GLenum SCISSOR_TEST = 0x0C11;
 }  // namespace gl
 
 struct GlApi {
@@ -69,6 +70,8 @@ struct GlApi {
     void(ORVELINE_GLAPI* Clear)(GLbitfield mask);
     void(ORVELINE_GLAPI* BlendFunc)(GLenum sfactor, GLenum dfactor);
     void(ORVELINE_GLAPI* Enable)(GLenum cap);
+    void(ORVELINE_GLAPI* Disable)(GLenum cap);
+    void(ORVELINE_GLAPI* Scissor)(GLint x, GLint y, GLsizei width, GLsizei height);
     void(ORVELINE_GLAPI* Hint)(GLenum target, GLenum mode);
     void(ORVELINE_GLAPI* BindTexture)(GLenum target, GLuint texture);
     void(ORVELINE_GLAPI* TexEnvf)(GLenum target, GLenum pname, GLfloat param);

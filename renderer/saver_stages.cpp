@@ -5,24 +5,27 @@
 namespace orveline {
 
 void applySettings(RendererState& state, RendererPlatform& platform) {
-    state.scene.settings = fixedRendererSettings();
+    state.desk.settings = fixedRendererSettings();
     platform.setWindowTitle(kRendererWindowTitle);
 }
 
 void initGL(RendererState& state, RendererPlatform& platform) {
-    state.scene.seed(platform.calendarTime());
+    state.desk.seed(platform.calendarTime());
     const ClientRect client = platform.createContext();
-    state.scene.setUp(platform.gl(), client);
+    state.desk.setUp(platform.gl(), client, platform.monitors());
 }
 
 void releaseGL(RendererState& state, RendererPlatform& platform) {
-    state.scene.release();
+    state.desk.release();
     platform.releaseContext();
 }
 
 void idleFrame(RendererState& state, RendererPlatform& platform) {
-    if (state.renderReady && !state.passwordDialogUp)
-        state.scene.drawFrame(platform.gl(), platform);
+    if (state.renderReady && !state.passwordDialogUp) state.desk.drawFrame(platform.gl(), platform);
+}
+
+void reshapeDesk(RendererState& state, RendererPlatform& platform, const ClientRect& client) {
+    if (state.renderReady) state.desk.reshape(platform.gl(), client, platform.monitors());
 }
 
 MessageResult screenSaverProc(RendererState& state, RendererPlatform& platform,

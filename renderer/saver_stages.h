@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "desk.h"
 #include "gl_api.h"
 #include "scene.h"
 
@@ -73,6 +75,9 @@ class RendererPlatform : public FramePresenter {
     // Device context, pixel format, rendering context, client rectangle, make current.
     // Failures are ignored: the set-up goes on.
     virtual ClientRect createContext() = 0;
+    // The monitors the window covers, window-relative, primary first (monitorsInWindow); empty
+    // when the window is one view (one monitor, or a host's window).
+    virtual std::vector<MonitorArea> monitors() { return {}; }
     // Releases the device context, makes no context current and deletes the context.
     virtual void releaseContext() = 0;
     virtual const GlApi& gl() = 0;
@@ -83,7 +88,7 @@ class RendererPlatform : public FramePresenter {
 
 // Everything the renderer process keeps besides the platform's handles.
 struct RendererState {
-    Scene scene;
+    Desk desk;  // a scene per monitor
     bool renderReady = false;
     CursorPosition lastCursorPos;
     bool firstMoveSeen = false;
@@ -99,6 +104,8 @@ void initGL(RendererState& state, RendererPlatform& platform);
 void releaseGL(RendererState& state, RendererPlatform& platform);
 // Draws a frame when set up and no password dialog shows.
 void idleFrame(RendererState& state, RendererPlatform& platform);
+// The window or the monitors changed size or number: viewports and scenes follow, the run goes on.
+void reshapeDesk(RendererState& state, RendererPlatform& platform, const ClientRect& client);
 
 MessageResult screenSaverProc(RendererState& state, RendererPlatform& platform,
                               const WindowMessage& message);

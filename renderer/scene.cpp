@@ -45,13 +45,14 @@ void Scene::setUp(const GlApi& gl, const ClientRect& client) {
 }
 
 void Scene::resize(const GlApi& gl, const ClientRect& client) {
-    gl.Viewport(client.left, client.top, client.right - client.left, client.bottom - client.top);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    gl.Viewport(client.left, client.top, width, height);
     gl.MatrixMode(gl::PROJECTION);
     gl.LoadIdentity();
     // A zero-height client would divide by zero; such a window shows nothing anyway.
     const double aspect =
-        client.bottom != 0 ? static_cast<double>(client.right) / static_cast<double>(client.bottom)
-                           : 1.0;
+        height != 0 ? static_cast<double>(width) / static_cast<double>(height) : 1.0;
     gl.Perspective(90.0, aspect, 1.0, 10000.0);
     // At the quad's depth the view reaches 15 up and 15 * aspect across; 40 covers up to 40:15,
     // and wider views need the quad as wide as they are (17, like its height, keeps a margin).

@@ -58,7 +58,8 @@ class Scene {
     // glFlush. Then asks the implementation for its smooth-line width range, which the batched
     // lines path needs.
     void setUp(const GlApi& gl, const ClientRect& client);
-    // Viewport and projection for a client of another size (a host window that was resized).
+    // Viewport and projection for this rectangle (a resized host, or one monitor's viewport),
+    // with the rectangle's own aspect.
     void resize(const GlApi& gl, const ClientRect& client);
 
     // Blending and the style's OpenGL objects (texture and display list, or smoothing).

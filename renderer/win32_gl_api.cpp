@@ -23,6 +23,8 @@ GlApi makeSystemGlApi() {
     api.Clear = glClear;
     api.BlendFunc = glBlendFunc;
     api.Enable = glEnable;
+    api.Disable = glDisable;
+    api.Scissor = glScissor;
     api.Hint = glHint;
     api.BindTexture = glBindTexture;
     api.TexEnvf = glTexEnvf;

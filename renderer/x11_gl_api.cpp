@@ -19,6 +19,8 @@ GlApi makeTable() {
     t.Clear = glClear;
     t.BlendFunc = glBlendFunc;
     t.Enable = glEnable;
+    t.Disable = glDisable;
+    t.Scissor = glScissor;
     t.Hint = glHint;
     t.BindTexture = glBindTexture;
     t.TexEnvf = glTexEnvf;

@@ -42,6 +42,12 @@ void ORVELINE_GLAPI BlendFunc(GLenum s, GLenum d) {
 void ORVELINE_GLAPI Enable(GLenum c) {
     record("Enable", {double(c)});
 }
+void ORVELINE_GLAPI Disable(GLenum c) {
+    record("Disable", {double(c)});
+}
+void ORVELINE_GLAPI Scissor(GLint x, GLint y, GLsizei w, GLsizei h) {
+    record("Scissor", {double(x), double(y), double(w), double(h)});
+}
 void ORVELINE_GLAPI Hint(GLenum t, GLenum m) {
     record("Hint", {double(t), double(m)});
 }
@@ -159,6 +165,8 @@ GlRecorder::GlRecorder() : previous_(current) {
     api_.Clear = Clear;
     api_.BlendFunc = BlendFunc;
     api_.Enable = Enable;
+    api_.Disable = Disable;
+    api_.Scissor = Scissor;
     api_.Hint = Hint;
     api_.BindTexture = BindTexture;
     api_.TexEnvf = TexEnvf;

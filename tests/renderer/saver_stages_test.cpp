@@ -87,18 +87,18 @@ TEST_F(SaverStages, CreationSetsUpEverythingAndRetitlesTheWindow) {
     EXPECT_EQ(platform.titles, std::vector<std::string>{"OrvelineVC"});
     EXPECT_EQ(platform.contextsCreated, 1);
     EXPECT_TRUE(state.renderReady);
-    EXPECT_EQ(state.scene.settings.particleCount, 3000);
-    EXPECT_EQ(state.scene.settings.geometry, GEOMETRY_LINES);
-    EXPECT_EQ(state.scene.settings.blur, 90);
-    ASSERT_EQ(state.scene.fields().size(), 1u);
-    EXPECT_EQ(state.scene.fields()[0].emitters().size(), 300u);
+    EXPECT_EQ(state.desk.primary().settings.particleCount, 3000);
+    EXPECT_EQ(state.desk.primary().settings.geometry, GEOMETRY_LINES);
+    EXPECT_EQ(state.desk.primary().settings.blur, 90);
+    ASSERT_EQ(state.desk.primary().fields().size(), 1u);
+    EXPECT_EQ(state.desk.primary().fields()[0].emitters().size(), 300u);
     EXPECT_EQ(platform.defaults, std::vector<MessageKind>{MessageKind::Create});
     // Seeded with the calendar time, five numbers discarded, then the field's draws.
     RandomGenerator random;
     random.seed(1234);
     for (int i = 0; i < 5; ++i) random.next();
-    const WindField expected(state.scene.settings, random);
-    EXPECT_EQ(state.scene.fields()[0].emitters()[0].x, expected.emitters()[0].x);
+    const WindField expected(state.desk.primary().settings, random);
+    EXPECT_EQ(state.desk.primary().fields()[0].emitters()[0].x, expected.emitters()[0].x);
 }
 
 TEST_F(SaverStages, IdleFramesDrawOnlyWhileReadyAndNoPasswordDialogShows) {
@@ -188,7 +188,7 @@ TEST_F(SaverStages, RequestedCloseDestroysWhenThePasswordCheckAllows) {
     send(msg(MessageKind::Destroy));
     EXPECT_EQ(platform.quitCode, 0);
     EXPECT_EQ(platform.contextsReleased, 1);
-    EXPECT_FALSE(state.scene.hasFields());
+    EXPECT_FALSE(state.desk.hasFields());
     EXPECT_FALSE(state.renderReady);
     platform.recorder.clear();
     idleFrame(state, platform);
