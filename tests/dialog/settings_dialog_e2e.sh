@@ -96,7 +96,7 @@ click_at() {
 
 check_picture() {  # check_picture <name> <probe file>
     local picture="$artifacts/$1-$platform.png"
-    import -window "$window" "$picture" || fail "no screenshot of the dialog"
+    e2e_screenshot "$picture" "$window" || fail "no screenshot of the dialog"
     python3 "$probe" "$picture" "$here/$2" || fail "the dialog differs at the pixels above: $picture"
 }
 
@@ -209,7 +209,7 @@ start_dialog
 click_at "${file_option_label[@]}"
 click_at "${save_button[@]}"
 message=$(find_window 'Orveline' 10) || fail "no message after a failed save"
-import -window root "$artifacts/dialog-save-failed-$platform.png"
+e2e_screenshot "$artifacts/dialog-save-failed-$platform.png"
 find_window '<Orveline>' 1 >/dev/null || fail "the dialog closed although nothing was saved"
 xdotool windowfocus --sync "$message" 2>/dev/null
 xdotool key Return

@@ -28,13 +28,13 @@ retry() {  # retry <tries, 50 ms apart> <command...>
 }
 renderer_in() { xwininfo -children -id "$1" 2>/dev/null | grep -q '"OrvelineVC"'; }
 bright() {  # bright <host id> <png>: a screenshot whose mean is above black
-    import -window "$1" "$2" 2>/dev/null &&
+    e2e_screenshot "$2" "$1" 2>/dev/null &&
         awk -v m="$(convert "$2" -format '%[fx:mean]' info:)" 'BEGIN { exit !(m > 0.002) }'
 }
 animates() {  # animates <host id> <name>: not black once drawing, and changing
     retry 40 bright "$1" "$work/$2-1.png" || fail "the picture in $2 stays black"
     sleep 0.4
-    import -window "$1" "$work/$2-2.png"
+    e2e_screenshot "$work/$2-2.png" "$1"
     [ "$(compare -metric AE "$work/$2-1.png" "$work/$2-2.png" null: 2>&1)" != 0 ] ||
         fail "the picture in $2 does not change"
 }

@@ -62,7 +62,7 @@ for args in "/s" "/c" "/a 1234" ""; do
     for _ in $(seq 100); do [ -n "$(box_id)" ] && break; sleep 0.1; done
     id=$(box_id)
     [ -n "$id" ] || fail "no message box for '$args'"
-    [ "$args" = "/s" ] && import -window root "$artifacts/launcher_renderer_missing.png" 2>/dev/null
+    [ "$args" = "/s" ] && e2e_screenshot "$artifacts/launcher_renderer_missing.png" 2>/dev/null
     kill -0 "$pid" 2>/dev/null || fail "'$args' ended before the box was dismissed"
     for _ in 1 2 3 4 5; do
         xdotool windowfocus --sync "$id" 2>/dev/null

@@ -47,7 +47,7 @@ check_host() {
     local shot="$artifacts/$name.png" differing=""
     for ((i = 0; i < 30; i++)); do
         sleep 0.1
-        import -window "$host" "$shot"
+        e2e_screenshot "$shot" "$host"
         convert "$shot" -crop 152x112+0+0 +repage "$work/top_left.png"
         differing=$(compare -metric AE "$work/top_left.png" "$work/asset.png" null: 2>&1)
         [ "$differing" = 0 ] && break
