@@ -8,10 +8,14 @@
 #   xwayland    the renderer alone with WAYLAND_DISPLAY unset, through Xwayland: still up and
 #               drawing after 10 s
 #   swayidle    `swayidle -w timeout 2 orveline` starts the run once the desktop is idle
+#   outputs     an output added during a run gets its own animation; one removed takes its
+#               surface with it and the run goes on; SIGTERM to the renderer ends the run
+#   dialog      `orveline settings` with DISPLAY unset shows the dialog on Wayland; meanwhile a
+#               full-screen start ends at once; the X-only modes refuse with a message
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
 : "${ORVELINE_DIST:?}"
-case_name=${1:?usage: sway_e2e.sh native|no_display|xwayland|swayidle}
+case_name=${1:?usage: sway_e2e.sh native|no_display|xwayland|swayidle|outputs|dialog}
 skip_unless_built "$ORVELINE_DIST/Orveline.scr" launcher
 # NOTE: sway refuses to run as root, so it runs as an account of its own.
 if [ "$(id -u)" -ne 0 ]; then
@@ -110,6 +114,8 @@ case "$case_name" in
         s2=$(file_size "$home/audio.raw")
         [ "$s2" -gt "$s1" ] || fail "no music plays ($s1 -> $s2 bytes)"
         log "up without input, music $s1 -> $s2 bytes"
+        as_user timeout 10 $command || fail "a second start failed"
+        [ "$(ours | grep -c .)" -eq 2 ] || fail "a second start did not end at once: $(ours)"
         check_key_ends
         ;;
     xwayland)
@@ -135,6 +141,51 @@ case "$case_name" in
         sleep 1.5
         check_outputs
         check_key_ends
+        ;;
+    outputs)
+        as_user swaymsg exec "$work/bin/orveline" >/dev/null || fail "swaymsg exec failed"
+        wait_renderer
+        as_user swaymsg create_output >/dev/null || fail "no output added"
+        as_user swaymsg output HEADLESS-2 disable >/dev/null || fail "HEADLESS-2 not removed"
+        sleep 1.5
+        for o in HEADLESS-1 HEADLESS-3; do
+            as_user grim -o "$o" "$work/shots/$o-a.png" || fail "grim $o"
+        done
+        sleep 0.5
+        for o in HEADLESS-1 HEADLESS-3; do
+            as_user grim -o "$o" "$work/shots/$o-b.png" || fail "grim $o"
+            m=$(mean "$work/shots/$o-a.png")
+            awk -v m="$m" 'BEGIN { exit !(m > 0.01) }' || fail "$o is black (mean $m)"
+            [ "$(compare -metric AE "$work/shots/$o-a.png" "$work/shots/$o-b.png" null: 2>&1)" != 0 ] ||
+                fail "$o does not change"
+        done
+        [ "$(ours | grep -c .)" -eq 2 ] || fail "the run did not survive the outputs' change"
+        log "the added output animates, the run survived a removed one"
+        pid=$(ps -u "$user" -o pid=,args= | awk -v p="$work/bin/Orveline.dll" '$2 == p { print $1 }')
+        kill -TERM $pid
+        start=$(now_ms)
+        while [ -n "$(ours)" ] && [ $(($(now_ms) - start)) -lt 3000 ]; do sleep 0.05; done
+        [ -z "$(ours)" ] || fail "left after SIGTERM: $(ours)"
+        ;;
+    dialog)
+        as_user swaymsg exec "env -u DISPLAY $work/bin/orveline settings" >/dev/null ||
+            fail "swaymsg exec failed"
+        # A Wayland window has an app_id; an X11 one through Xwayland has none.
+        dialog_up() { grep -q '"app_id": "Orveline"' <<<"$(as_user swaymsg -t get_tree)"; }
+        for _ in $(seq 100); do dialog_up && break; sleep 0.1; done
+        dialog_up || fail "no settings dialog on Wayland: $(tail -n 5 "$work/sway.log")"
+        sleep 0.5
+        as_user grim "$work/shots/dialog.png" || fail "grim failed"
+        m=$(mean "$work/shots/dialog.png")
+        awk -v m="$m" 'BEGIN { exit !(m > 0.005) }' || fail "the dialog shows nothing (mean $m)"
+        as_user env -u DISPLAY timeout 10 "$work/bin/orveline" || fail "a run beside the dialog failed"
+        renderer_up && fail "a run started beside the settings dialog"
+        log "the dialog shows on Wayland (mean $m); a run beside it ended at once"
+        for mode in --root "preview 1"; do
+            out=$(as_user env -u DISPLAY timeout 10 "$work/bin/orveline" $mode 2>&1) &&
+                fail "orveline $mode without an X display did not fail"
+            grep -q "X" <<<"$out" || fail "orveline $mode said nothing useful: $out"
+        done
         ;;
     *) fail "unknown case $case_name" ;;
 esac
