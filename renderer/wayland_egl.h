@@ -3,8 +3,10 @@
 // surface per wl_surface. The context is shared by every window; whoever draws makes the window
 // current first.
 //
-// Frames keep their pixels: the windows ask for a preserved back buffer where the
-// implementation offers one, since each frame dims the one before.
+// Each frame dims the one before, so the windows ask for a preserved back buffer where the
+// implementation offers one. Known gap: Mesa offers none on Wayland; its software path keeps the
+// back buffer anyway, but a driver that hands out older buffers (buffer age above 1) would show
+// broken trails.
 #pragma once
 
 #include <EGL/egl.h>
