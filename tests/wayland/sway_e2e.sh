@@ -2,8 +2,8 @@
 # Orveline on a headless sway with two outputs and Xwayland, started as the session starts
 # programs (swaymsg exec), by an account of the test's own. One case per run:
 #   native      `orveline`: both outputs animate (two screenshots of each a moment apart differ,
-#               neither is black), the run stays up without input, one key (wtype) ends it and
-#               no process of ours is left
+#               neither is black), the run stays up without input, a second launcher or renderer
+#               ends at once, one key (wtype) ends it and no process of ours is left
 #   no_display  the same with DISPLAY unset, and the music plays
 #   xwayland    the renderer alone with WAYLAND_DISPLAY unset, through Xwayland: still up and
 #               drawing after 10 s
@@ -12,10 +12,13 @@
 #               surface with it and the run goes on; SIGTERM to the renderer ends the run
 #   dialog      `orveline settings` with DISPLAY unset shows the dialog on Wayland; meanwhile a
 #               full-screen start ends at once; the X-only modes refuse with a message
+#   pointer     with a virtual pointer (the second argument: wayland_virtual_pointer): the first
+#               move and moves of 4 pixels keep the run, a longer move ends it; a side button
+#               keeps it, the right button ends it
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e_helpers.sh"
 : "${ORVELINE_DIST:?}"
-case_name=${1:?usage: sway_e2e.sh native|no_display|xwayland|swayidle|outputs|dialog}
+case_name=${1:?usage: sway_e2e.sh native|no_display|xwayland|swayidle|outputs|dialog|pointer [pointer tool]}
 skip_unless_built "$ORVELINE_DIST/Orveline.scr" launcher
 # NOTE: sway refuses to run as root, so it runs as an account of its own.
 if [ "$(id -u)" -ne 0 ]; then
@@ -89,6 +92,12 @@ check_outputs() {
         log "$o: mean $m, changing"
     done
 }
+wait_ended() {
+    local start
+    start=$(now_ms)
+    while [ -n "$(ours)" ] && [ $(($(now_ms) - start)) -lt 3000 ]; do sleep 0.05; done
+    [ -z "$(ours)" ] || fail "$1: $(ours)"
+}
 # One key ends the run; nothing of ours is left within 3 s.
 check_key_ends() {
     # NOTE: the first key of a wtype call can be lost while the keymap is taken: send two.
@@ -115,6 +124,7 @@ case "$case_name" in
         [ "$s2" -gt "$s1" ] || fail "no music plays ($s1 -> $s2 bytes)"
         log "up without input, music $s1 -> $s2 bytes"
         as_user timeout 10 $command || fail "a second start failed"
+        as_user timeout 10 "$work/bin/Orveline.dll" || fail "a second renderer failed"
         [ "$(ours | grep -c .)" -eq 2 ] || fail "a second start did not end at once: $(ours)"
         check_key_ends
         ;;
@@ -186,6 +196,45 @@ case "$case_name" in
                 fail "orveline $mode without an X display did not fail"
             grep -q "X" <<<"$out" || fail "orveline $mode said nothing useful: $out"
         done
+        ;;
+    pointer)
+        install -m 755 "${2:?the virtual pointer tool}" "$work/pointer"
+        # A run with a virtual pointer beside it; step sends one step and waits for it to land.
+        start_run() {
+            as_user swaymsg exec "$work/bin/orveline" >/dev/null || fail "swaymsg exec failed"
+            wait_renderer
+            sleep 1
+            coproc POINTER { as_user "$work/pointer"; }
+        }
+        step() {
+            echo "$*" >&"${POINTER[1]}"
+            read -r -t 10 _ <&"${POINTER[0]}" || fail "the virtual pointer did not take: $*"
+            sleep 0.5
+        }
+        up() { [ "$(ours | grep -c .)" -eq 2 ] || fail "$1"; }
+        end_pointer() {
+            local pid=$POINTER_PID
+            eval "exec ${POINTER[1]}>&-"
+            wait "$pid"
+        }
+        start_run
+        step move 200 150
+        up "the pointer's first move ended the run"
+        step move 2 0
+        step move 2 0
+        up "moves of 4 pixels ended the run"
+        step move 30 0
+        wait_ended "a move of 30 pixels left the run up"
+        end_pointer
+        log "the first move and 4-pixel moves kept the run, a longer move ended it"
+        start_run
+        step move 5 5
+        step button 275
+        up "a side button ended the run"
+        step button 273
+        wait_ended "the right button left the run up"
+        end_pointer
+        log "a side button kept the run, the right button ended it"
         ;;
     *) fail "unknown case $case_name" ;;
 esac
