@@ -185,7 +185,8 @@ struct OutputView {
     int x = 0, y = 0;  // the output's position, where the compositor tells it
     SurfacePtr surface;
     LayerSurfacePtr layer;
-    int width = 0, height = 0;  // from the last configure; 0 before the first
+    int width = 0, height = 0;              // from the last configure; 0 before the first
+    int windowWidth = 0, windowHeight = 0;  // the EGL window's
     std::unique_ptr<EglWindow> window;
     CallbackPtr frame;  // a frame callback that has not come yet
     Scene scene;
@@ -553,9 +554,13 @@ bool WaylandRenderer::updateViews() {
         if (!view->layer || view->width <= 0 || view->height <= 0) continue;
         if (!view->window) {
             startView(*view);
-        } else {
+        } else if (view->width != view->windowWidth || view->height != view->windowHeight) {
             view->window->resize(view->width, view->height);
+        } else {
+            continue;
         }
+        view->windowWidth = view->width;
+        view->windowHeight = view->height;
     }
     return !lastWent;
 }
