@@ -18,7 +18,7 @@ orveline_program(Orveline.dll "Orveline.dll")
 target_link_libraries(Orveline.dll PRIVATE orveline_renderer_win32)
 # Japanese texts reach the 8-bit Windows functions as CP932 bytes.
 target_compile_options(Orveline.dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
-# The resource script finds the icon in assets/.
-target_include_directories(Orveline.dll PRIVATE ${PROJECT_SOURCE_DIR}/assets)
+# The resource script finds the icon in assets/ and the manifest beside it.
+target_include_directories(Orveline.dll PRIVATE ${PROJECT_SOURCE_DIR}/assets ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/win32_renderer.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/assets/orveline.ico;${CMAKE_CURRENT_LIST_DIR}/win32_resources.h")
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/assets/orveline.ico;${CMAKE_CURRENT_LIST_DIR}/win32_resources.h;${CMAKE_CURRENT_LIST_DIR}/win32_renderer.manifest")
