@@ -4,6 +4,7 @@
 # The Windows layer apart from the entry point, so tests under Wine can link it.
 add_library(orveline_renderer_win32 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/win32_gl_api.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_monitors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_password.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_renderer_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_wgl.cpp)
@@ -15,7 +16,8 @@ add_executable(Orveline.dll
   ${CMAKE_CURRENT_LIST_DIR}/win32_renderer.rc)
 orveline_target_defaults(Orveline.dll)
 orveline_program(Orveline.dll "Orveline.dll")
-target_link_libraries(Orveline.dll PRIVATE orveline_renderer_win32)
+# winmm: the timer resolution that frame deadlines need.
+target_link_libraries(Orveline.dll PRIVATE orveline_renderer_win32 winmm)
 # Japanese texts reach the 8-bit Windows functions as CP932 bytes.
 target_compile_options(Orveline.dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
 # The resource script finds the icon in assets/ and the manifest beside it.

@@ -77,20 +77,11 @@ int cmdInfo(const char* title) {
 int cmdDpiAwareness(const char* title) {
     HWND window = findByTitle(title);
     if (!window) return 1;
-    switch (GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window))) {
-        case DPI_AWARENESS_UNAWARE:
-            std::printf("unaware\n");
-            return 0;
-        case DPI_AWARENESS_SYSTEM_AWARE:
-            std::printf("system\n");
-            return 0;
-        case DPI_AWARENESS_PER_MONITOR_AWARE:
-            std::printf("per-monitor\n");
-            return 0;
-        default:
-            std::printf("invalid\n");
-            return 1;
-    }
+    const int awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
+    if (awareness < DPI_AWARENESS_UNAWARE || awareness > DPI_AWARENESS_PER_MONITOR_AWARE) return 1;
+    const char* const names[] = {"unaware", "system", "per-monitor"};
+    std::printf("%s\n", names[awareness]);
+    return 0;
 }
 
 int cmdForeground() {
