@@ -54,6 +54,7 @@ void Desk::addView(const GlApi& gl, const MonitorArea& area) {
     View view;
     view.area = area;
     view.scene.settings = settings;
+    view.scene.drawOptions.path = path;
     // Other monitors take other seeds, so that no two show the same picture.
     view.scene.seed(seed_ + static_cast<std::uint32_t>(views_.size()) * 7919u);
     if (wholeWindow_) {
@@ -112,8 +113,14 @@ void Desk::reshape(const GlApi& gl, const ClientRect& client,
 
 void Desk::drawFrame(const GlApi& gl, FramePresenter& presenter) {
     if (views_.empty()) return;
+    renderFrame(gl);
+    presenter.present();
+}
+
+void Desk::renderFrame(const GlApi& gl, SimulationProbe* probe) {
+    if (views_.empty()) return;
     if (singleView()) {
-        views_.front().scene.drawFrame(gl, presenter);
+        views_.front().scene.renderFrame(gl, probe);
         return;
     }
     gl.Enable(gl::SCISSOR_TEST);
@@ -121,10 +128,9 @@ void Desk::drawFrame(const GlApi& gl, FramePresenter& presenter) {
         const ClientRect r = glRect(view.area);
         gl.Scissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
         view.scene.resize(gl, r);
-        view.scene.renderFrame(gl);
+        view.scene.renderFrame(gl, probe);
     }
     gl.Disable(gl::SCISSOR_TEST);
-    presenter.present();
 }
 
 void Desk::release() {

@@ -30,6 +30,7 @@ std::vector<MonitorArea> monitorsInWindow(const std::vector<MonitorArea>& screen
 class Desk {
   public:
     RendererSettings settings;  // assigned by applySettings before setUp; every scene gets it
+    DrawPath path = DrawPath::Batched;  // how every scene's lines reach OpenGL
 
     // The primary monitor's seed; the others derive theirs from it.
     void seed(std::uint32_t seed) { seed_ = seed; }
@@ -43,6 +44,8 @@ class Desk {
                  const std::vector<MonitorArea>& monitors);
     // One frame of every scene, then one present.
     void drawFrame(const GlApi& gl, FramePresenter& presenter);
+    // drawFrame without the present, for a caller that reads the back buffer first.
+    void renderFrame(const GlApi& gl, SimulationProbe* probe = nullptr);
     void release();
 
     bool hasFields() const { return !views_.empty() && views_.front().scene.hasFields(); }

@@ -8,7 +8,7 @@ namespace orveline {
 const char* const kBenchUsage =
     "usage: orveline-bench [--size WxH] [--frames N] [--style lights|points|lines]\n"
     "                      [--seed S] [--dump FILE] [--pixels FILE]\n"
-    "                      [--path batched|per-particle]\n"
+    "                      [--path batched|per-particle] [--monitors N] [--paced]\n"
     "Runs the renderer's wind field in a window and prints frames per second, the\n"
     "simulation's microseconds and the drawing's milliseconds per frame.\n"
     "  --size WxH     window size (default 1280x720)\n"
@@ -19,7 +19,11 @@ const char* const kBenchUsage =
     "                 'x y z r g b' (%.9g)\n"
     "  --pixels FILE  write the last frame as a binary PPM image\n"
     "  --path P       how lines reach OpenGL: batched (the renderer's) or per-particle\n"
-    "                 (the reference)\n";
+    "                 (the reference)\n"
+    "  --monitors N   N monitors of the size above side by side in one window, each\n"
+    "                 with its own animation; the first is the primary (default 1)\n"
+    "  --paced        pace frames as the renderer does (swap interval, 60 a second)\n"
+    "                 and report the frame intervals and CPU time per frame\n";
 
 namespace {
 
@@ -60,9 +64,13 @@ BenchParse parseBenchOptions(const std::vector<std::string>& args) {
             o.help = true;
             continue;
         }
+        if (name == "--paced") {
+            o.paced = true;
+            continue;
+        }
         const bool takesValue = name == "--size" || name == "--frames" || name == "--style" ||
                                 name == "--seed" || name == "--dump" || name == "--pixels" ||
-                                name == "--path";
+                                name == "--path" || name == "--monitors";
         if (!takesValue) {
             result.error = "unknown option '" + name + "'";
             return result;
@@ -97,6 +105,9 @@ BenchParse parseBenchOptions(const std::vector<std::string>& args) {
         } else if (name == "--pixels") {
             ok = !value.empty();
             o.pixelsFile = value;
+        } else if (name == "--monitors") {
+            ok = parseNumber(value, 1, 8, number);
+            o.monitors = static_cast<int>(number);
         } else if (name == "--path") {
             if (value == "batched")
                 o.path = DrawPath::Batched;
@@ -110,6 +121,8 @@ BenchParse parseBenchOptions(const std::vector<std::string>& args) {
             return result;
         }
     }
+    if (static_cast<long long>(o.width) * o.monitors > 16384)
+        result.error = "the monitors side by side are wider than 16384 pixels";
     return result;
 }
 

@@ -20,6 +20,8 @@ struct BenchOptions {
     std::string dumpFile;               // particles of the first field after the last frame
     std::string pixelsFile;             // the last frame's back buffer as a binary PPM
     DrawPath path = DrawPath::Batched;
+    int monitors = 1;    // side by side, each of the size above, in one window
+    bool paced = false;  // as the renderer runs: swap interval and 60 frames a second
     bool help = false;
 };
 

@@ -1,22 +1,27 @@
-// orveline-bench: runs the renderer core's scene in an ordinary X11 window with a GLX context
-// and reports frames per second with the split between simulation and drawing. Unlike the
-// product renderer it asks for no swap interval (swap interval 0 where the server allows), so
-// the figures show what a frame costs, not the display's refresh.
+// orveline-bench: runs the renderer core's scenes in an ordinary X11 window (the renderer's own
+// window and visual code) with a GLX context and reports frames per second with the split
+// between simulation and drawing and the CPU time per frame. Unpaced it asks for swap interval 0
+// where the server allows, so the figures show what a frame costs; --paced runs as the renderer
+// does and shows the frame intervals; --monitors N draws N monitors side by side.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_options.h"
+#include "desk.h"
+#include "frame_pacer.h"
 #include "gl_api.h"
-#include "scene.h"
 #include "x11_gl_context.h"
+#include "x11_renderer_window.h"
 
 namespace orveline {
 namespace {
@@ -72,6 +77,12 @@ const char* styleName(int geometry) {
     }
 }
 
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 int run(const BenchOptions& options) {
     DisplayHandle display(XOpenDisplay(nullptr));
     if (!display) {
@@ -81,91 +92,104 @@ int run(const BenchOptions& options) {
     Display* d = display.get();
     const int screen = DefaultScreen(d);
     const GLXFBConfig config = chooseFbConfig(d, screen);
-    std::unique_ptr<XVisualInfo, XFreeDeleter> visual(config ? glXGetVisualFromFBConfig(d, config)
-                                                             : nullptr);
-    if (!visual) {
+    const int windowWidth = options.width * options.monitors;
+    X11RendererWindow window(d, screen, config,
+                             plainPlacement(d, screen, windowWidth, options.height));
+    if (!window.valid()) {
         std::fprintf(stderr, "orveline-bench: no double-buffered RGBA OpenGL visual\n");
         return 1;
     }
-    const Window root = RootWindow(d, screen);
-    XSetWindowAttributes attributes{};
-    attributes.colormap = XCreateColormap(d, root, visual->visual, AllocNone);
-    attributes.background_pixel = 0;
-    attributes.border_pixel = 0;
-    attributes.event_mask = StructureNotifyMask;
-    const Window window = XCreateWindow(
-        d, root, 0, 0, static_cast<unsigned>(options.width), static_cast<unsigned>(options.height),
-        0, visual->depth, InputOutput, visual->visual,
-        CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-    XStoreName(d, window, "orveline-bench");
-    XMapRaised(d, window);
+    window.setTitle("orveline-bench");
+    XMapRaised(d, window.id());
     for (XEvent event;;) {
         XNextEvent(d, &event);
-        if (event.type == MapNotify && event.xmap.window == window) break;
+        if (event.type == MapNotify && event.xmap.window == window.id()) break;
     }
 
     int exitCode = 0;
-    {
-        GlxContext context(d, config, window);
-        if (!context.valid()) {
-            std::fprintf(stderr, "orveline-bench: cannot create an OpenGL context\n");
-            return 1;
-        }
-        const bool swapControl = requestSwapInterval(d, screen, window, 0);
-        const GlApi& gl = systemGlApi();
+    GlxContext context(d, config, window.id());
+    if (!context.valid()) {
+        std::fprintf(stderr, "orveline-bench: cannot create an OpenGL context\n");
+        return 1;
+    }
+    // Unpaced, the figures show what a frame costs, not the display's refresh.
+    const std::vector<MonitorArea> screenMonitors = queryMonitors(d, screen);
+    const int interval = options.paced ? swapIntervalFor(screenMonitors.front().refreshHz) : 0;
+    const bool swapControl = requestSwapInterval(d, screen, window.id(), interval);
+    const GlApi& gl = systemGlApi();
 
-        Scene scene;
-        scene.settings = fixedRendererSettings();
-        scene.settings.geometry = options.geometry;
-        scene.seed(options.seed ? *options.seed : static_cast<std::uint32_t>(std::time(nullptr)));
-        scene.setUp(gl, ClientRect{0, 0, options.width, options.height});
-        scene.drawOptions.path = options.path;
+    std::vector<MonitorArea> monitors;
+    for (int i = 0; options.monitors > 1 && i < options.monitors; ++i)
+        monitors.push_back(MonitorArea{i * options.width, 0, options.width, options.height, i == 0,
+                                       screenMonitors.front().refreshHz});
+    Desk desk;
+    desk.settings = fixedRendererSettings();
+    desk.settings.geometry = options.geometry;
+    desk.path = options.path;
+    desk.seed(options.seed ? *options.seed : static_cast<std::uint32_t>(std::time(nullptr)));
+    desk.setUp(gl, ClientRect{0, 0, windowWidth, options.height}, monitors);
 
-        SimulationTimer timer;
-        const Clock::time_point start = Clock::now();
-        for (int frame = 0; frame < options.frames; ++frame) {
-            scene.renderFrame(gl, &timer);
-            if (frame + 1 == options.frames && !options.pixelsFile.empty() &&
-                !writePixels(options.pixelsFile, gl, options.width, options.height)) {
-                std::fprintf(stderr, "orveline-bench: cannot write %s\n",
-                             options.pixelsFile.c_str());
-                exitCode = 1;
-            }
-            context.swapBuffers();
-        }
-        gl.Finish();
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        const double simulation = std::chrono::duration<double>(timer.total).count();
-
-        GLfloat widths[2] = {0, 0};
-        gl.GetFloatv(gl::LINE_WIDTH_RANGE, widths);
-        std::printf("orveline-bench: %dx%d, %s style, %s path, %d frames, swap interval %s\n",
-                    options.width, options.height, styleName(options.geometry),
-                    options.path == DrawPath::Batched ? "batched" : "per-particle", options.frames,
-                    swapControl ? "0" : "not settable");
-        int bufferSize = 0, depthSize = 0, samples = 0, caveat = 0;
-        glXGetFBConfigAttrib(d, config, GLX_BUFFER_SIZE, &bufferSize);
-        glXGetFBConfigAttrib(d, config, GLX_DEPTH_SIZE, &depthSize);
-        glXGetFBConfigAttrib(d, config, GLX_SAMPLES, &samples);
-        glXGetFBConfigAttrib(d, config, GLX_CONFIG_CAVEAT, &caveat);
-        std::printf("visual 0x%lx depth %d: %d colour bits, %d depth bits, %d samples%s\n",
-                    visual->visualid, visual->depth, bufferSize, depthSize, samples,
-                    caveat == GLX_SLOW_CONFIG ? ", slow" : "");
-        std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-        std::printf("smooth line widths: %g..%g\n", widths[0], widths[1]);
-        std::printf("frames per second: %.1f\n", options.frames / seconds);
-        std::printf("simulation: %.1f us/frame\n", simulation * 1e6 / options.frames);
-        std::printf("drawing: %.2f ms/frame\n", (seconds - simulation) * 1e3 / options.frames);
-
-        if (!options.dumpFile.empty() && scene.hasFields() &&
-            !writeDump(options.dumpFile, scene.fields()[0])) {
-            std::fprintf(stderr, "orveline-bench: cannot write %s\n", options.dumpFile.c_str());
+    SimulationTimer timer;
+    std::vector<double> intervals;
+    intervals.reserve(static_cast<std::size_t>(options.frames));
+    FramePacer pacer(Clock::now());
+    const double cpuStart = cpuSeconds();
+    const Clock::time_point start = Clock::now();
+    Clock::time_point previous = start;
+    for (int frame = 0; frame < options.frames; ++frame) {
+        if (options.paced) std::this_thread::sleep_for(pacer.untilNextFrame(Clock::now()));
+        desk.renderFrame(gl, &timer);
+        if (frame + 1 == options.frames && !options.pixelsFile.empty() &&
+            !writePixels(options.pixelsFile, gl, windowWidth, options.height)) {
+            std::fprintf(stderr, "orveline-bench: cannot write %s\n", options.pixelsFile.c_str());
             exitCode = 1;
         }
-        scene.release();
+        context.swapBuffers();
+        const Clock::time_point now = Clock::now();
+        if (options.paced) pacer.frameShown(now);
+        intervals.push_back(std::chrono::duration<double>(now - previous).count());
+        previous = now;
     }
-    XDestroyWindow(d, window);
-    XFreeColormap(d, attributes.colormap);
+    gl.Finish();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = cpuSeconds() - cpuStart;
+    const double simulation = std::chrono::duration<double>(timer.total).count();
+
+    GLfloat widths[2] = {0, 0};
+    gl.GetFloatv(gl::LINE_WIDTH_RANGE, widths);
+    std::printf(
+        "orveline-bench: %dx%d x %d monitor%s, %s style, %s path, %d frames, %s, swap "
+        "interval %s\n",
+        options.width, options.height, options.monitors, options.monitors > 1 ? "s" : "",
+        styleName(options.geometry), options.path == DrawPath::Batched ? "batched" : "per-particle",
+        options.frames,
+        options.paced ? (pacer.sleepsToDeadlines() ? "paced by deadlines" : "paced by the swap")
+                      : "unpaced",
+        swapControl ? std::to_string(interval).c_str() : "not settable");
+    int bufferSize = 0, depthSize = 0, samples = 0, caveat = 0;
+    glXGetFBConfigAttrib(d, config, GLX_BUFFER_SIZE, &bufferSize);
+    glXGetFBConfigAttrib(d, config, GLX_DEPTH_SIZE, &depthSize);
+    glXGetFBConfigAttrib(d, config, GLX_SAMPLES, &samples);
+    glXGetFBConfigAttrib(d, config, GLX_CONFIG_CAVEAT, &caveat);
+    std::printf("%d colour bits, %d depth bits, %d samples%s\n", bufferSize, depthSize, samples,
+                caveat == GLX_SLOW_CONFIG ? ", slow" : "");
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("smooth line widths: %g..%g\n", widths[0], widths[1]);
+    std::printf("frames per second: %.1f\n", options.frames / seconds);
+    std::sort(intervals.begin(), intervals.end());
+    const std::size_t p99 = intervals.empty() ? 0 : (intervals.size() * 99 - 1) / 100;
+    if (!intervals.empty()) std::printf("frame interval p99: %.1f ms\n", intervals[p99] * 1e3);
+    std::printf("cpu: %.2f ms/frame (%.0f %% of a core)\n", cpu * 1e3 / options.frames,
+                100.0 * cpu / seconds);
+    std::printf("simulation: %.1f us/frame\n", simulation * 1e6 / options.frames);
+    std::printf("drawing: %.2f ms/frame\n", (seconds - simulation) * 1e3 / options.frames);
+
+    if (!options.dumpFile.empty() && desk.hasFields() &&
+        !writeDump(options.dumpFile, desk.primary().fields()[0])) {
+        std::fprintf(stderr, "orveline-bench: cannot write %s\n", options.dumpFile.c_str());
+        exitCode = 1;
+    }
+    desk.release();
     return exitCode;
 }
 
