@@ -2,9 +2,10 @@
 # Measures what a full-screen run's renderer costs the processor: on a private Xvfb, the renderer
 # of a build runs for SECONDS seconds once its window is up, and its CPU time (utime + stime of
 # the process and its children, from /proc) is reported in per cent of one core. For a Windows
-# build the renderer runs under Wine in the build tree's prefix, and the prefix's wine server is
-# reported beside it, since every message and window call costs time there too; the X server's
-# share is reported for both. With Mesa's gallium drivers (llvmpipe on Xvfb) the mean frames per
+# build the renderer runs under Wine in a prefix of this tool's own in the build tree, whose server
+# starts afresh on the private Xvfb (a prefix whose desktop process lives on another display, or a
+# gone one, makes every frame dearer), and that server's share is reported beside it, since every
+# message and window call costs time there too; the X server's share is reported for both. With Mesa's gallium drivers (llvmpipe on Xvfb) the mean frames per
 # second over the same time come from its HUD, dumped to a file and not drawn, and with them the
 # renderer's CPU time per frame, which depends less than its share on what else the machine runs.
 #   tools/measure_renderer_cpu.sh [--build DIR] [--seconds 10] [--size 640x480]
@@ -41,10 +42,13 @@ work=$(mktemp -d)
 source "$root/tools/measure_lib.sh"
 measure_xvfb -screen 0 "${size}x24"
 export ORVELINE_BUILD=$build
+export ORVELINE_WINEPREFIX=$build/wineprefix-measure
+stop_wine() { $windows && WINEPREFIX=$ORVELINE_WINEPREFIX wineserver -k 2>/dev/null; }
 started=""
 cleanup() {
     [ -n "$started" ] && kill "$started" 2>/dev/null
     for pid in $(run_pids); do kill -KILL "$pid" 2>/dev/null; done
+    stop_wine
     kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
@@ -60,11 +64,10 @@ run_pids() {
         echo "$pid"
     done
 }
-# The wine server of the build's prefix: it runs in a folder named after the prefix's device and
-# inode.
+# The wine server of the prefix: it runs in a folder named after the prefix's device and inode.
 wine_server_pid() {
     local id pid
-    id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$build/wineprefix"))
+    id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$ORVELINE_WINEPREFIX"))
     for pid in $(pgrep -f wineserver); do
         [[ $(readlink "/proc/$pid/cwd") == */"$id" ]] && echo "$pid" && return
     done
@@ -81,6 +84,7 @@ ticks() {
 }
 percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN {printf "%.0f", t / hz / s * 100}'; }
 
+stop_wine && WINEPREFIX=$ORVELINE_WINEPREFIX wineserver -w
 $windows && { "$root/tests/wine/wine-run" --prepare || exit 1; }
 mkdir "$work/hud"
 GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_DUMP_DIR="$work/hud" \
