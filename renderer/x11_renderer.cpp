@@ -296,6 +296,8 @@ bool X11Renderer::createWindow() {
 
 // A child that fills the host; input events are left to propagate to the host's owner.
 bool X11Renderer::createHostedWindow(XVisualInfo& visual) {
+    // The host's size changes and its end reach us as StructureNotify events on it.
+    XSelectInput(display_, host_, StructureNotifyMask);
     XWindowAttributes host{};
     if (!XGetWindowAttributes(display_, host_, &host)) return false;
     XSetWindowAttributes attributes{};
@@ -310,8 +312,6 @@ bool X11Renderer::createHostedWindow(XVisualInfo& visual) {
         static_cast<unsigned>(std::max(host.height, 1)), 0, visual.depth, InputOutput,
         visual.visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect,
         &attributes);
-    // The host's size changes and its end reach us as StructureNotify events on it.
-    XSelectInput(display_, host_, StructureNotifyMask);
     setSaverClass(display_, window_);
     XSync(display_, False);
     // A host that went before the child was made leaves nothing to draw in.
