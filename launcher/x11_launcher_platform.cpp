@@ -274,7 +274,10 @@ bool LinuxLauncherPlatform::holdMusicLock() {
             const std::string path = folder + "/orveline-music.lock";
             musicLock_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         }
-        if (musicLock_ < 0) return musicLockHeld_ = true;  // one copy with music beats none
+        if (musicLock_ < 0) {
+            musicLockHeld_ = true;  // one copy with music beats none
+            return true;
+        }
     }
     musicLockHeld_ = ::flock(musicLock_, LOCK_EX | LOCK_NB) == 0;
     return musicLockHeld_;

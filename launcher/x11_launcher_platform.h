@@ -57,10 +57,9 @@ class LinuxLauncherPlatform : public LauncherPlatform {
                                                      std::function<void()> onCloseRequest) override;
     void quitMessageLoop() override;
 
-    struct ChildProcess;
-
   private:
     struct XConnection;
+    struct ChildProcess;
     std::vector<std::string> arguments_;
     std::unique_ptr<XConnection> x_;
     std::vector<std::shared_ptr<ChildProcess>> children_;  // what startProgram started

@@ -94,7 +94,7 @@ bool IsOrvelineEntry(const std::string& text) {
     if (!entry.empty() && entry[0] == '-') entry = trimmed(entry.substr(1));
     // A visual ("GL:", "default:") is a word that ends in a colon.
     const std::size_t colon = entry.find(':');
-    if (colon != std::string::npos && colon < entry.find_first_of(" \t")) {
+    if (colon != std::string::npos && colon < entry.find_first_of(" \t\"")) {
         entry = trimmed(entry.substr(colon + 1));
     }
     // A name for the daemon's menu, in double quotes.

@@ -97,7 +97,7 @@ TEST(AddToXScreenSaver, AwkwardFiles) {
         {"by a path, with a visual", "programs: maze \\n\\\n - GL: /usr/bin/orveline  --root\n",
          ""},
         {"one dash", "programs: orveline -root\n", ""},
-        {"a name in quotes", "programs: \"Orveline\" orveline --root\n", ""},
+        {"a name in quotes", "programs: \"Orveline: a\" orveline --root\n", ""},
         {"disabled", "programs: maze \\n\\\n-\t\torveline -root \\n\\\n\n", ""},
         {"the launcher itself", "programs: - GL: \"O\" /usr/lib/orveline/Orveline.scr -root\n", ""},
     };
