@@ -94,9 +94,11 @@ bool WaylandLauncherPlatform::windowExists(const std::string& title) {
     return LinuxLauncherPlatform::windowExists(title);
 }
 
-std::unique_ptr<StartedProgram> WaylandLauncherPlatform::startProgram(const std::string& path,
-                                                                      int showState) {
-    std::unique_ptr<StartedProgram> program = LinuxLauncherPlatform::startProgram(path, showState);
+std::unique_ptr<StartedProgram> WaylandLauncherPlatform::startProgram(
+    const std::string& path, const std::vector<std::string>& arguments, int showState,
+    bool endsWithLauncher) {
+    std::unique_ptr<StartedProgram> program =
+        LinuxLauncherPlatform::startProgram(path, arguments, showState, endsWithLauncher);
     if (!program || std::filesystem::path(path).filename() != kRendererFileName) return program;
     renderer_ = std::move(program);
     return std::make_unique<SharedProgram>(renderer_);

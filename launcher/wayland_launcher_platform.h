@@ -20,7 +20,9 @@ class WaylandLauncherPlatform final : public LinuxLauncherPlatform {
     explicit WaylandLauncherPlatform(std::vector<std::string> arguments);
 
     bool windowExists(const std::string& title) override;
-    std::unique_ptr<StartedProgram> startProgram(const std::string& path, int showState) override;
+    std::unique_ptr<StartedProgram> startProgram(const std::string& path,
+                                                 const std::vector<std::string>& arguments,
+                                                 int showState, bool endsWithLauncher) override;
     std::unique_ptr<HiddenWindow> createHiddenWindow(const std::string& title,
                                                      std::function<void()> onCloseRequest) override;
     void showSettingsDialog(LauncherState& state) override;

@@ -1,5 +1,6 @@
-// Entry of Orveline.scr on Linux: the forms runtime (a QApplication) first, then Main, then the
-// message loop for as long as a form keeps the process alive.
+// Entry of Orveline.scr on Linux: the commands that need no display first, then the forms runtime
+// (a QApplication), then Main (or the hosted start of a daemon's command line), then the message
+// loop for as long as a form keeps the process alive.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,18 @@ int main(int argc, char** argv) {
     // of its own options.
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        std::printf("Orveline %s\n", ORVELINE_VERSION);
+        return 0;
+    }
     if (const std::optional<int> code = orveline::AddToXScreenSaver(arguments)) return *code;
+    // Started by a screen-saver daemon: a hosted run instead of the screen-saver switches.
+    const orveline::HostedCommand hosted =
+        orveline::ParseHostedCommand(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!hosted.error.empty()) {
+        std::fprintf(stderr, "Orveline.scr: %s\n", hosted.error.c_str());
+        return 1;
+    }
 
     const bool x11 = orveline::X11DisplayAvailable();
     if (!x11 && !orveline::WaylandDesktop()) {
@@ -40,14 +52,19 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication application(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
-    // Started by a screen-saver daemon: a hosted run instead of the screen-saver switches.
-    if (const std::optional<int> code = orveline::RunHosted(arguments)) return *code;
 
+    // Hosted runs draw into a daemon's X window: the X11 platform, whatever the desktop.
     const std::unique_ptr<orveline::LinuxLauncherPlatform> platform =
-        orveline::WaylandDesktop()
+        orveline::WaylandDesktop() && !hosted.hosted
             ? std::make_unique<orveline::WaylandLauncherPlatform>(std::move(arguments))
             : std::make_unique<orveline::LinuxLauncherPlatform>(std::move(arguments));
     orveline::LauncherState state;
-    orveline::Main(*platform, state);
+    if (hosted.hosted) {
+        if (const std::optional<int> code = orveline::StartHosted(*platform, state, hosted)) {
+            return *code;
+        }
+    } else {
+        orveline::Main(*platform, state);
+    }
     return QApplication::exec();
 }
