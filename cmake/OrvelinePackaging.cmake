@@ -57,7 +57,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Glowing streamlines of a slowly changing wind field drift towards you in the
 dark, drawn with OpenGL, with background music from an audio CD or an MP3 or
 WAV file if you like. It runs inside XScreenSaver or the MATE screensaver, or
-full screen on its own; 'orveline settings' chooses the music.")
+full screen on its own, on X11 and on Wayland desktops (started by swayidle
+on sway); 'orveline settings' chooses the music.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -66,5 +67,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ORVELINE_MAKER_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver | xautolock")
+# Qt's Wayland platform draws the launcher's forms on a Wayland desktop without an X display.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver | xautolock, swayidle")
 include(CPack)

@@ -2,7 +2,7 @@
 // asks of the operating system and of its forms runtime. One implementation per platform:
 //   win32_launcher_platform.cpp  kernel32/user32 A functions and a Win32 message loop;
 //   x11_launcher_platform.cpp    XCB/Xlib/XFixes, our own private-profile file code, Qt Widgets.
-// Unit tests use a recording fake (tests/launcher/fake_launcher_platform.h).
+// Unit tests use a recording fake (tests/support/fake_launcher_platform.h).
 //
 // Texts are the platform's 8-bit bytes (Windows: the ANSI code page; Linux: UTF-8 paths), with
 // two exceptions stated below: message-box texts are UTF-8, and the settings keys are the same
@@ -17,6 +17,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "run_placement.h"
 
 namespace orveline {
 
@@ -41,7 +44,8 @@ class HiddenWindow {
 };
 
 // A program that startProgram started. It never ends the program; it tells whether the program's
-// process still runs (on Windows it holds the process handle for that).
+// process still runs (the platform holds the process handle for that: on Linux our child, on
+// Windows the process handle).
 class StartedProgram {
   public:
     virtual ~StartedProgram() = default;
@@ -70,6 +74,9 @@ class LauncherPlatform {
     // --- windows and cursor
     // True when a top-level window with exactly this title exists, hidden ones included.
     virtual bool windowExists(const std::string& title) = 0;
+    // True when a child window of host (an X window id, or a window handle) with exactly this
+    // title exists: a renderer drawing inside a host.
+    virtual bool childWindowExists(const std::string& title, std::uint32_t host) = 0;
     // The show-cursor call: a non-zero flag shows (count + 1), zero hides (count - 1); returns
     // the new display count. The cursor is visible while the count is 0 or more.
     virtual std::int32_t showCursor(std::int32_t show) = 0;
@@ -93,14 +100,24 @@ class LauncherPlatform {
                                            const char* file) = 0;
 
     // --- programs
-    // Starts a program by its path with no arguments and the given show state (1: normal,
-    // activated). Does not wait. Returns nothing when it could not be started.
+    // Starts a program by its path with these arguments and the given show state (1: normal,
+    // activated). Does not wait. Returns nothing when it could not be started (on Linux: could
+    // not be executed). A program that endsWithLauncher never outlives the launcher: on Linux it
+    // gets the parent-death signal (SIGTERM), however the launcher ends, and endProcess stops it
+    // first. Any other program runs on after the launcher, in a session of its own (Windows has
+    // no hosted runs, and starts every program that way).
     virtual std::unique_ptr<StartedProgram> startProgram(const std::string& path,
-                                                         int showState) = 0;
+                                                         const std::vector<std::string>& arguments,
+                                                         int showState, bool endsWithLauncher) = 0;
+    // The lock that lets one of several hosted copies (one per monitor) play the music: true
+    // while this process holds it, taking it when it is free; asked again, it tries again. True
+    // also where no lock can be made (one copy with music beats none).
+    virtual bool holdMusicLock() = 0;
 
     // --- forms (entry points; see launcher_forms.h)
-    // Loads the hidden run form "Veyra_Main"; its load handling runs now.
-    virtual void loadRunForm(LauncherState& state) = 0;
+    // Loads the hidden run form of a run placed so (a full-screen run: "Veyra_Main"); its load
+    // handling runs now.
+    virtual void loadRunForm(LauncherState& state, const RunPlacement& placement) = 0;
     // Embeds the preview form in the host window named on the command line.
     virtual void showPreview(std::int32_t hostWindow) = 0;
     // Shows the settings dialog "<Orveline>" modally; returns when it has closed.

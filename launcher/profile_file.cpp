@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace orveline {
 
@@ -142,12 +143,6 @@ bool saveFile(const std::string& path, const std::string& bytes) {
     return true;
 }
 
-bool endsInLoneLeadByte(std::string_view s) {
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < s.size(); i = nextChar(s, i, s.size())) last = i;
-    return !s.empty() && last == s.size() - 1 && isLeadByte(static_cast<unsigned char>(s.back()));
-}
-
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Names and values end at a NUL byte, as the Windows calls see them.
@@ -159,14 +154,21 @@ std::string_view upToNul(std::string_view s) {
 // blanks before the NUL would be trimmed from the rewritten line, and the lead byte of a
 // double-byte character whose trail the NUL took would pair with the next byte written (the
 // section's ']'). Both go, or a written value would not read back.
+// Where the characters start is found once: cutting bytes off the end moves no start before the
+// cut, so the cut name ends in a lone lead byte exactly when its last byte starts a character
+// and is a lead byte. (Finding the last character anew for each byte cut was quadratic.)
 std::string_view nameUpToNul(std::string_view s) {
     const std::size_t nul = s.find('\0');
     if (nul == std::string_view::npos) return s;
-    std::string_view name = s.substr(0, nul);
+    std::vector<bool> starts(nul, false);
+    for (std::size_t i = 0; i < nul; i = nextChar(s, i, nul)) starts[i] = true;
+    std::size_t end = nul;
     for (;;) {
-        name = name.substr(0, trimBlanksRight(name, 0, name.size()));
-        if (!endsInLoneLeadByte(name)) return name;
-        name.remove_suffix(1);
+        end = trimBlanksRight(s, 0, end);
+        if (end == 0 || !starts[end - 1] || !isLeadByte(static_cast<unsigned char>(s[end - 1]))) {
+            return s.substr(0, end);
+        }
+        --end;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "launcher_platform.h"
 #include "launcher_state.h"
 #include "number_text.h"
+#include "run_placement.h"
 
 namespace orveline {
 
@@ -136,12 +137,34 @@ std::string RendererPath(LauncherPlatform& platform) {
     return platform.ownFolder() + platform.pathSeparator() + kRendererFileName;
 }
 
+namespace main_steps {
+
+bool WindowOpen(LauncherPlatform& platform, const char* title) {
+    bool open = false;
+    resumeNext([&] { open = platform.windowExists(title); });
+    return open;
+}
+
+void ReadSettings(LauncherPlatform& platform, LauncherState& state) {
+    resumeNext([&] { LoadSettings(platform, state); });
+}
+
+bool RendererPresent(LauncherPlatform& platform) {
+    bool present = true;
+    resumeNext([&] { present = FileExists(platform, RendererPath(platform)); });
+    return present;
+}
+
+void LoadRunForm(LauncherPlatform& platform, LauncherState& state, const RunPlacement& placement) {
+    resumeNext([&] { platform.loadRunForm(state, placement); });
+}
+
+}  // namespace main_steps
+
 void Main(LauncherPlatform& platform, LauncherState& state) {
     // 1. Single-instance test, before the command line is read; both look-ups are made.
-    bool running = false;
-    bool dialogOpen = false;
-    resumeNext([&] { running = platform.windowExists(kRunFormTitle); });
-    resumeNext([&] { dialogOpen = platform.windowExists(kSettingsDialogTitle); });
+    const bool running = main_steps::WindowOpen(platform, kRunFormTitle);
+    const bool dialogOpen = main_steps::WindowOpen(platform, kSettingsDialogTitle);
     if (running || dialogOpen) platform.endProcess();
 
     // 2. Mode letter.
@@ -161,12 +184,10 @@ void Main(LauncherPlatform& platform, LauncherState& state) {
     }
 
     // 4. Settings.
-    resumeNext([&] { LoadSettings(platform, state); });
+    main_steps::ReadSettings(platform, state);
 
     // 5. Renderer present?
-    bool rendererPresent = true;
-    resumeNext([&] { rendererPresent = FileExists(platform, RendererPath(platform)); });
-    if (!rendererPresent) {
+    if (!main_steps::RendererPresent(platform)) {
         resumeNext([&] { platform.messageBox(kApplicationTitle, kRendererMissingText); });
         platform.endProcess();
     }
@@ -186,7 +207,7 @@ void Main(LauncherPlatform& platform, LauncherState& state) {
     }
 
     // 9. Run: the hidden run form keeps the process alive.
-    resumeNext([&] { platform.loadRunForm(state); });
+    main_steps::LoadRunForm(platform, state, FullScreenPlacement());
 }
 
 }  // namespace orveline

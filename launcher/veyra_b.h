@@ -10,6 +10,7 @@ namespace orveline {
 
 class LauncherPlatform;
 struct LauncherState;
+struct RunPlacement;
 
 // Settings file: one section and three keys. The keys are code-page-932 bytes on every platform
 // ("BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"), so files move between the Windows and the Linux build.
@@ -33,6 +34,19 @@ inline constexpr char kApplicationTitle[] = "Orveline";
 // hand-over to the form of the mode. Returns when a form keeps the process alive; every other
 // path ends the process through the platform.
 void Main(LauncherPlatform& platform, LauncherState& state);
+
+// Main's steps, each taken as Main takes it (a step that fails is skipped, nothing reported), for
+// the other start-ups that share them (the hosted start, hosted/hosted_command.h).
+namespace main_steps {
+// True when a window with that title exists; a look-up that fails finds none.
+bool WindowOpen(LauncherPlatform& platform, const char* title);
+// LoadSettings.
+void ReadSettings(LauncherPlatform& platform, LauncherState& state);
+// True when the renderer is beside the launcher; a test that fails counts as present.
+bool RendererPresent(LauncherPlatform& platform);
+// Loads the run form of that placement.
+void LoadRunForm(LauncherPlatform& platform, LauncherState& state, const RunPlacement& placement);
+}  // namespace main_steps
 
 // Mode letter: the command line's second character, upper-cased; empty when it is shorter.
 std::string ModeLetter(const std::string& commandLine);

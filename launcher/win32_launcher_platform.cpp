@@ -198,6 +198,11 @@ bool Win32LauncherPlatform::windowExists(const std::string& title) {
     return FindWindowA(nullptr, title.c_str()) != nullptr;
 }
 
+bool Win32LauncherPlatform::childWindowExists(const std::string& title, std::uint32_t host) {
+    const HWND parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(host));
+    return host != 0 && FindWindowExA(parent, nullptr, nullptr, title.c_str()) != nullptr;
+}
+
 std::int32_t Win32LauncherPlatform::showCursor(std::int32_t show) {
     return ShowCursor(show);
 }
@@ -254,14 +259,40 @@ class ProcessProgram : public StartedProgram {
 
 }  // namespace
 
-std::unique_ptr<StartedProgram> Win32LauncherPlatform::startProgram(const std::string& path,
-                                                                    int showState) {
+std::string CommandLineOf(const std::string& path, const std::vector<std::string>& arguments) {
+    // Backslashes count only before a quote: doubled there, so the quote stays a quote.
+    const auto quoted = [](const std::string& word) {
+        if (!word.empty() && word.find_first_of(" \t\"") == std::string::npos) return word;
+        std::string text = "\"";
+        std::size_t backslashes = 0;
+        for (const char c : word) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+            backslashes = 0;
+            text.push_back(c);
+        }
+        text.append(backslashes * 2, '\\');
+        return text + "\"";
+    };
+    // The program's own name is read up to the next quote, without escapes.
+    std::string line = path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";
+    for (const std::string& argument : arguments) line += " " + quoted(argument);
+    return line;
+}
+
+std::unique_ptr<StartedProgram> Win32LauncherPlatform::startProgram(
+    const std::string& path, const std::vector<std::string>& arguments, int showState, bool) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showState);
     PROCESS_INFORMATION process{};
-    std::vector<char> commandText(path.begin(), path.end());
+    // Without arguments the command line is the bare path, as the original passed it.
+    const std::string line = arguments.empty() ? path : CommandLineOf(path, arguments);
+    std::vector<char> commandText(line.begin(), line.end());
     commandText.push_back('\0');
     if (!CreateProcessA(path.c_str(), commandText.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
@@ -271,8 +302,8 @@ std::unique_ptr<StartedProgram> Win32LauncherPlatform::startProgram(const std::s
     return std::make_unique<ProcessProgram>(process.hProcess);
 }
 
-void Win32LauncherPlatform::loadRunForm(LauncherState& state) {
-    orveline::loadRunForm(*this, state);
+void Win32LauncherPlatform::loadRunForm(LauncherState& state, const RunPlacement& placement) {
+    orveline::loadRunForm(*this, state, placement);
 }
 
 void Win32LauncherPlatform::showPreview(std::int32_t hostWindow) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "launcher_platform.h"
 
@@ -25,6 +26,7 @@ class Win32LauncherPlatform : public LauncherPlatform {
     bool isLeadByte(unsigned char byte) override;
 
     bool windowExists(const std::string& title) override;
+    bool childWindowExists(const std::string& title, std::uint32_t host) override;
     std::int32_t showCursor(std::int32_t show) override;
     bool cursorPosition(int& x, int& y) override;
     void messageBox(const std::string& caption, const std::string& text) override;
@@ -36,9 +38,12 @@ class Win32LauncherPlatform : public LauncherPlatform {
     bool writePrivateProfileString(const char* section, const char* key, const char* value,
                                    const char* file) override;
 
-    std::unique_ptr<StartedProgram> startProgram(const std::string& path, int showState) override;
+    std::unique_ptr<StartedProgram> startProgram(const std::string& path,
+                                                 const std::vector<std::string>& arguments,
+                                                 int showState, bool endsWithLauncher) override;
+    bool holdMusicLock() override { return true; }
 
-    void loadRunForm(LauncherState& state) override;
+    void loadRunForm(LauncherState& state, const RunPlacement& placement) override;
     void showPreview(std::int32_t hostWindow) override;
     void showSettingsDialog(LauncherState& state) override;
 
@@ -64,5 +69,9 @@ std::wstring Utf8ToWide(const std::string& utf8);
 // The argument text of a full command line: the program's name (quoted or not) and the blanks
 // after it removed.
 std::string ArgumentsOfCommandLine(const std::string& commandLine);
+
+// The command line that starts path with these arguments: each word in double quotes where it
+// holds a blank or a quote, in the quoting that the C runtime's argument parsing undoes.
+std::string CommandLineOf(const std::string& path, const std::vector<std::string>& arguments);
 
 }  // namespace orveline

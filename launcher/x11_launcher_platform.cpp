@@ -1,14 +1,15 @@
 // Linux launcher platform, X11 and POSIX half: window look-up by title (x11_window_titles.cpp),
-// the cursor through XFixes, files, the settings folder and program start. The Qt half (message
-// box, timers, hidden windows, message loop) is qt_launcher_platform.cpp.
+// the cursor through XFixes, files, the settings folder, program start and the music lock. The Qt
+// half (message box, timers, hidden windows, message loop) is qt_launcher_platform.cpp.
 #include "x11_launcher_platform.h"
 
-#include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -21,34 +22,23 @@
 #include <filesystem>
 
 #include "launcher_forms.h"
+#include "linux_files.h"
 #include "profile_file.h"
+#include "x11_support.h"
 #include "x11_window_titles.h"
 
 namespace orveline {
 
 namespace {
 
-// NOTE: Xlib's default error handler would end the process on an error of one of our requests
-// (the root window's cursor calls); those errors are ignored.
-int ignoreXError(::Display*, XErrorEvent*) {
-    return 0;
-}
-
-class ScopedErrorHandler {
-  public:
-    ScopedErrorHandler() : previous_(XSetErrorHandler(ignoreXError)) {}
-    ~ScopedErrorHandler() { XSetErrorHandler(previous_); }
-    ScopedErrorHandler(const ScopedErrorHandler&) = delete;
-    ScopedErrorHandler& operator=(const ScopedErrorHandler&) = delete;
-
-  private:
-    int (*previous_)(::Display*, XErrorEvent*);
-};
+// How long a program that ends with the launcher has to end by itself on our SIGTERM before
+// SIGKILL; a daemon wants the run over within half a second.
+constexpr int kChildStopMilliseconds = 150;
 
 }  // namespace
 
 struct LinuxLauncherPlatform::XConnection {
-    ::Display* display = nullptr;
+    DisplayHandle display;
     bool tried = false;
     bool fixes = false;
     std::unique_ptr<X11WindowTitles> titles;
@@ -61,22 +51,53 @@ struct LinuxLauncherPlatform::XConnection {
     ::Display* get() {
         if (!tried) {
             tried = true;
-            display = XOpenDisplay(nullptr);
+            display = OpenDisplay();
             int event = 0;
             int error = 0;
-            fixes = display && XFixesQueryExtension(display, &event, &error);
+            fixes = display && XFixesQueryExtension(display.get(), &event, &error);
         }
-        return display;
+        return display.get();
     }
-    ~XConnection() {
-        if (display) XCloseDisplay(display);
+};
+
+// A started program: our child, so that its end can be learnt (and its process reaped) by
+// waitpid, and one that ends with the launcher can be stopped at the end.
+struct LinuxLauncherPlatform::ChildProcess {
+    pid_t pid = -1;
+    bool endsWithLauncher = false;
+    bool ended = false;
+
+    bool running() {
+        if (ended) return false;
+        int status = 0;
+        pid_t result = 0;
+        do {
+            result = ::waitpid(pid, &status, WNOHANG);
+        } while (result < 0 && errno == EINTR);
+        // An error means the child is no longer ours to wait for: it has ended.
+        ended = result != 0;
+        return !ended;
+    }
+
+    void stop() {
+        if (!running()) return;
+        ::kill(pid, SIGTERM);
+        for (int waited = 0; waited < kChildStopMilliseconds; waited += 5) {
+            ::usleep(5000);
+            if (!running()) return;
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        ended = true;
     }
 };
 
 LinuxLauncherPlatform::LinuxLauncherPlatform(std::vector<std::string> arguments)
     : arguments_(std::move(arguments)), x_(std::make_unique<XConnection>()) {}
 
-LinuxLauncherPlatform::~LinuxLauncherPlatform() = default;
+LinuxLauncherPlatform::~LinuxLauncherPlatform() {
+    if (musicLock_ >= 0) ::close(musicLock_);
+}
 
 std::string LinuxLauncherPlatform::commandLine() {
     std::string line;
@@ -96,20 +117,15 @@ std::string LinuxLauncherPlatform::ownFolder() {
 }
 
 bool X11DisplayAvailable() {
-    ::Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    XCloseDisplay(display);
-    return true;
+    return OpenDisplay() != nullptr;
 }
 
 std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home,
                                 const char* accountHome) {
     // Relative values are to be ignored: they would name a folder below wherever we started.
-    const auto absolute = [](const char* path) { return path && path[0] == '/'; };
-    if (absolute(xdgConfigHome)) return std::string(xdgConfigHome) + "/orveline";
-    if (absolute(home)) return std::string(home) + "/.config/orveline";
-    if (absolute(accountHome)) return std::string(accountHome) + "/.config/orveline";
-    return std::string();
+    if (xdgConfigHome && xdgConfigHome[0] == '/') return std::string(xdgConfigHome) + "/orveline";
+    const std::string folder = HomeFolder(home, accountHome);
+    return folder.empty() ? folder : folder + "/.config/orveline";
 }
 
 std::string LinuxLauncherPlatform::settingsFolder() {
@@ -130,6 +146,10 @@ bool LinuxLauncherPlatform::windowExists(const std::string& title) {
     return x_->windowTitles().exists(title);
 }
 
+bool LinuxLauncherPlatform::childWindowExists(const std::string& title, std::uint32_t host) {
+    return host != 0 && x_->windowTitles().exists(title, host);
+}
+
 std::int32_t LinuxLauncherPlatform::showCursor(std::int32_t show) {
     // The display count of the show-cursor call: the cursor is visible while it is 0 or more.
     const bool wasVisible = cursorCount_ >= 0;
@@ -137,13 +157,12 @@ std::int32_t LinuxLauncherPlatform::showCursor(std::int32_t show) {
     const bool visible = cursorCount_ >= 0;
     ::Display* display = x_->get();
     if (display && x_->fixes && wasVisible != visible) {
-        ScopedErrorHandler errors;
+        XErrorTrap errors(display);
         if (visible) {
             XFixesShowCursor(display, DefaultRootWindow(display));
         } else {
             XFixesHideCursor(display, DefaultRootWindow(display));
         }
-        XSync(display, False);
     }
     return cursorCount_;
 }
@@ -186,50 +205,86 @@ bool LinuxLauncherPlatform::writePrivateProfileString(const char* section, const
     return ProfileWriteString(section, key, value, file);
 }
 
-namespace {
-
-// The program is our child, so that its end can be learnt (and its process reaped) by waitpid.
-class ChildProgram : public StartedProgram {
-  public:
-    explicit ChildProgram(pid_t pid) : pid_(pid) {}
-    ChildProgram(const ChildProgram&) = delete;
-    ChildProgram& operator=(const ChildProgram&) = delete;
-
-    bool running() override {
-        if (ended_) return false;
-        int status = 0;
-        pid_t result = 0;
-        do {
-            result = ::waitpid(pid_, &status, WNOHANG);
-        } while (result < 0 && errno == EINTR);
-        // An error means the child is no longer ours to wait for: it has ended.
-        ended_ = result != 0;
-        return !ended_;
+std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(
+    const std::string& path, const std::vector<std::string>& arguments, int,
+    bool endsWithLauncher) {
+    // Everything the child needs is made before the fork: the child of a process with threads
+    // may make only async-signal-safe calls until it has executed the program.
+    std::vector<std::string> words{path};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int report[2];  // the exec's failure, as errno; closed by a successful exec
+    if (::pipe2(report, O_CLOEXEC) != 0) return nullptr;
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(report[0]);
+        if (endsWithLauncher) {
+            // However we end (SIGKILL included), the program gets SIGTERM.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != parent) ::_exit(0);
+        } else {
+            // In a session of its own: a terminal's or a session's signals to the launcher do
+            // not reach it, and it outlives the launcher.
+            ::setsid();
+        }
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execv(path.c_str(), argv.data());
+        const int code = errno;
+        [[maybe_unused]] const ssize_t written = ::write(report[1], &code, sizeof code);
+        ::_exit(127);
     }
+    ::close(report[1]);
+    int code = 0;
+    ssize_t got = -1;
+    while (pid > 0 && (got = ::read(report[0], &code, sizeof code)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    if (pid <= 0) return nullptr;
+    if (got != 0) {
+        ::waitpid(pid, nullptr, 0);
+        return nullptr;
+    }
+    auto child = std::make_shared<ChildProcess>();
+    child->pid = pid;
+    child->endsWithLauncher = endsWithLauncher;
+    children_.push_back(child);
 
-  private:
-    pid_t pid_;
-    bool ended_ = false;
-};
+    class Started : public StartedProgram {
+      public:
+        explicit Started(std::shared_ptr<ChildProcess> child) : child_(std::move(child)) {}
+        bool running() override { return child_->running(); }
 
-}  // namespace
-
-std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(const std::string& path, int) {
-    // In a session of its own: a terminal's or a session's signals to the launcher do not reach
-    // it, and it outlives the launcher. posix_spawn reports a program that cannot be executed.
-    posix_spawnattr_t attributes;
-    if (::posix_spawnattr_init(&attributes) != 0) return nullptr;
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
-    ::posix_spawnattr_destroy(&attributes);
-    if (error != 0) return nullptr;
-    return std::make_unique<ChildProgram>(pid);
+      private:
+        std::shared_ptr<ChildProcess> child_;
+    };
+    return std::make_unique<Started>(std::move(child));
 }
 
-void LinuxLauncherPlatform::loadRunForm(LauncherState& state) {
-    orveline::loadRunForm(*this, state);
+bool LinuxLauncherPlatform::holdMusicLock() {
+    if (musicLockHeld_) return true;
+    if (musicLock_ < 0) {
+        // In a folder no other user can have made: one could otherwise hold our lock for us.
+        const std::string folder = RuntimeFolder(std::getenv("XDG_RUNTIME_DIR"));
+        if (!folder.empty()) {
+            const std::string path = folder + "/orveline-music.lock";
+            musicLock_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        }
+        if (musicLock_ < 0) {
+            musicLockHeld_ = true;  // one copy with music beats none
+            return true;
+        }
+    }
+    musicLockHeld_ = ::flock(musicLock_, LOCK_EX | LOCK_NB) == 0;
+    return musicLockHeld_;
+}
+
+void LinuxLauncherPlatform::loadRunForm(LauncherState& state, const RunPlacement& placement) {
+    orveline::loadRunForm(*this, state, placement);
 }
 
 void LinuxLauncherPlatform::showPreview(std::int32_t hostWindow) {
@@ -241,6 +296,11 @@ void LinuxLauncherPlatform::showSettingsDialog(LauncherState& state) {
 }
 
 void LinuxLauncherPlatform::endProcess() {
+    // Nothing that is to end with us outlives the run: a daemon that waits for our end finds
+    // every process of ours gone.
+    for (const std::shared_ptr<ChildProcess>& child : children_) {
+        if (child->endsWithLauncher) child->stop();
+    }
     std::fflush(nullptr);
     ::_exit(0);
 }

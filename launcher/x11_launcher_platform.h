@@ -1,7 +1,9 @@
 // The launcher's platform on Linux: X11 for window look-up by title (XCB) and the cursor (Xlib +
-// XFixes), our own private-profile file code, POSIX for files and programs, and Qt Widgets as the
-// forms runtime (message box, timers, hidden windows, message loop). The QApplication must exist
-// before Main runs; the X display is opened on first use, so file operations need none.
+// XFixes), our own private-profile file code, POSIX for files, programs and the music lock, and Qt
+// Widgets as the forms runtime (message box, timers, hidden windows, message loop). The
+// QApplication must exist before Main runs; the X display is opened on first use, so file
+// operations need none. Full-screen and hosted runs both run on it: the run's placement, not the
+// platform, tells them apart.
 //
 // Implemented in x11_launcher_platform.cpp (X11, files, programs), x11_window_titles.cpp (the
 // look-up) and qt_launcher_platform.cpp (Qt parts). Forms are reached through launcher_forms.h.
@@ -27,6 +29,7 @@ class LinuxLauncherPlatform : public LauncherPlatform {
     char pathSeparator() override { return '/'; }
 
     bool windowExists(const std::string& title) override;
+    bool childWindowExists(const std::string& title, std::uint32_t host) override;
     std::int32_t showCursor(std::int32_t show) override;
     bool cursorPosition(int& x, int& y) override;
     void messageBox(const std::string& caption, const std::string& text) override;
@@ -38,9 +41,12 @@ class LinuxLauncherPlatform : public LauncherPlatform {
     bool writePrivateProfileString(const char* section, const char* key, const char* value,
                                    const char* file) override;
 
-    std::unique_ptr<StartedProgram> startProgram(const std::string& path, int showState) override;
+    std::unique_ptr<StartedProgram> startProgram(const std::string& path,
+                                                 const std::vector<std::string>& arguments,
+                                                 int showState, bool endsWithLauncher) override;
+    bool holdMusicLock() override;
 
-    void loadRunForm(LauncherState& state) override;
+    void loadRunForm(LauncherState& state, const RunPlacement& placement) override;
     void showPreview(std::int32_t hostWindow) override;
     void showSettingsDialog(LauncherState& state) override;
 
@@ -53,8 +59,12 @@ class LinuxLauncherPlatform : public LauncherPlatform {
 
   private:
     struct XConnection;
+    struct ChildProcess;
     std::vector<std::string> arguments_;
     std::unique_ptr<XConnection> x_;
+    std::vector<std::shared_ptr<ChildProcess>> children_;  // what startProgram started
+    int musicLock_ = -1;                                   // the lock file, once opened
+    bool musicLockHeld_ = false;
     std::int32_t cursorCount_ = 0;
     bool noSettingsFolderReported_ = false;
 };
@@ -64,7 +74,7 @@ bool X11DisplayAvailable();
 
 // The settings folder for an environment: $XDG_CONFIG_HOME/orveline when that is an absolute
 // path, else <home>/.config/orveline with home from $HOME or, where that is unset or relative,
-// the account's home from the password database; empty when there is none of them.
+// the account's home from the password database (HomeFolder); empty when there is none of them.
 std::string LinuxSettingsFolder(const char* xdgConfigHome, const char* home,
                                 const char* accountHome);
 

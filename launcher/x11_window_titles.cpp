@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -89,33 +90,49 @@ X11WindowTitles::~X11WindowTitles() {
     if (connection_) xcb_disconnect(connection_);
 }
 
-bool X11WindowTitles::exists(const std::string& title) {
+bool X11WindowTitles::exists(const std::string& title, xcb_window_t host) {
     if (!connection_ || root_ == XCB_WINDOW_NONE || xcb_connection_has_error(connection_)) {
         return false;
     }
     takeEvents();
-    const auto remembered = remembered_.find(title);
+    const auto key = std::make_pair(host, title);
+    const auto remembered = remembered_.find(key);
     if (remembered != remembered_.end()) {
         const xcb_window_t window = remembered->second;
-        if (changed_.erase(window) == 0 || titled(window, title)) return true;
-        remembered_.erase(remembered);
+        if (changed_.count(window) == 0) return true;
+        forget(window);
+        if (titled(window, title)) {
+            remembered_[key] = window;
+            return true;
+        }
     }
     // A window found is watched from then on; its title is read once more after that, so that
     // no change between the search and the watch goes unseen.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const xcb_window_t window = find(title);
+        const xcb_window_t window = find(title, host);
         if (window == XCB_WINDOW_NONE) return false;
         const std::uint32_t events =
             XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &events);
+        // What arrived before the title is asked for happened before the server reads it: the
+        // answer covers it. What comes later (the window's end just after the read, say) stays
+        // noted for the next look-up.
+        takeEvents();
+        forget(window);
         if (titled(window, title)) {
-            takeEvents();
-            changed_.erase(window);
-            remembered_[title] = window;
+            remembered_[key] = window;
             return true;
         }
     }
     return false;
+}
+
+void X11WindowTitles::forget(xcb_window_t window) {
+    // Every look-up that found it finds it again: a change seen here may be one of theirs.
+    changed_.erase(window);
+    for (auto entry = remembered_.begin(); entry != remembered_.end();) {
+        entry = entry->second == window ? remembered_.erase(entry) : std::next(entry);
+    }
 }
 
 void X11WindowTitles::takeEvents() {
@@ -152,44 +169,48 @@ bool X11WindowTitles::titled(xcb_window_t window, const std::string& title) {
     return byWmName || byNetWmName;
 }
 
-xcb_window_t X11WindowTitles::find(const std::string& title) {
-    xcb_connection_t* const c = connection_;
-
+xcb_window_t X11WindowTitles::firstTitled(const std::vector<xcb_window_t>& windows,
+                                          const std::string& title) {
     // The titles of a list of windows, all asked at once; the first window that has the title.
-    const auto firstTitled = [&](const std::vector<xcb_window_t>& windows) {
-        std::vector<xcb_get_property_cookie_t> cookies;
-        cookies.reserve(windows.size() * 2);
-        for (const xcb_window_t window : windows) {
-            cookies.push_back(
-                askProperty(c, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, kTitleLength));
-            cookies.push_back(
-                askProperty(c, window, netWmName_, XCB_GET_PROPERTY_TYPE_ANY, kTitleLength));
+    std::vector<xcb_get_property_cookie_t> cookies;
+    cookies.reserve(windows.size() * 2);
+    for (const xcb_window_t window : windows) {
+        cookies.push_back(askProperty(connection_, window, XCB_ATOM_WM_NAME,
+                                      XCB_GET_PROPERTY_TYPE_ANY, kTitleLength));
+        cookies.push_back(
+            askProperty(connection_, window, netWmName_, XCB_GET_PROPERTY_TYPE_ANY, kTitleLength));
+    }
+    xcb_window_t found = XCB_WINDOW_NONE;
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        if (found != XCB_WINDOW_NONE) {
+            xcb_discard_reply(connection_, cookies[i].sequence);
+        } else if (textIs(connection_, cookies[i], title)) {
+            found = windows[i / 2];
         }
-        xcb_window_t found = XCB_WINDOW_NONE;
-        for (std::size_t i = 0; i < cookies.size(); ++i) {
-            if (found != XCB_WINDOW_NONE) {
-                xcb_discard_reply(c, cookies[i].sequence);
-            } else if (textIs(c, cookies[i], title)) {
-                found = windows[i / 2];
-            }
-        }
-        return found;
-    };
-    const auto childrenOf = [&](const std::vector<xcb_window_t>& windows) {
-        std::vector<xcb_query_tree_cookie_t> cookies;
-        cookies.reserve(windows.size());
-        for (const xcb_window_t window : windows) cookies.push_back(xcb_query_tree(c, window));
-        std::vector<xcb_window_t> children;
-        for (const xcb_query_tree_cookie_t cookie : cookies) {
-            const Reply<xcb_query_tree_reply_t> reply =
-                replyTo<xcb_query_tree_reply_t>(c, cookie, xcb_query_tree_reply);
-            if (!reply) continue;
-            const xcb_window_t* first = xcb_query_tree_children(reply.get());
-            children.insert(children.end(), first,
-                            first + xcb_query_tree_children_length(reply.get()));
-        }
-        return children;
-    };
+    }
+    return found;
+}
+
+std::vector<xcb_window_t> X11WindowTitles::childrenOf(const std::vector<xcb_window_t>& windows) {
+    std::vector<xcb_query_tree_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (const xcb_window_t window : windows)
+        cookies.push_back(xcb_query_tree(connection_, window));
+    std::vector<xcb_window_t> children;
+    for (const xcb_query_tree_cookie_t cookie : cookies) {
+        const Reply<xcb_query_tree_reply_t> reply =
+            replyTo<xcb_query_tree_reply_t>(connection_, cookie, xcb_query_tree_reply);
+        if (!reply) continue;
+        const xcb_window_t* first = xcb_query_tree_children(reply.get());
+        children.insert(children.end(), first, first + xcb_query_tree_children_length(reply.get()));
+    }
+    return children;
+}
+
+xcb_window_t X11WindowTitles::find(const std::string& title, xcb_window_t host) {
+    xcb_connection_t* const c = connection_;
+    // Under a host: its own children (a host that has gone has none).
+    if (host != XCB_WINDOW_NONE) return firstTitled(childrenOf({host}), title);
 
     // The root's children, the list of windows a window manager manages, and the window by which
     // a live window manager shows itself, in one wait.
@@ -217,13 +238,13 @@ xcb_window_t X11WindowTitles::find(const std::string& title) {
     }
     if (listed) {
         topLevel.insert(topLevel.end(), managed.begin(), managed.end());
-        return firstTitled(topLevel);
+        return firstTitled(topLevel, title);
     }
 
     // No list: a window manager's frames hold the windows it manages one or two levels down.
     std::vector<xcb_window_t> level = std::move(topLevel);
     for (int depth = 1;; ++depth) {
-        const xcb_window_t found = firstTitled(level);
+        const xcb_window_t found = firstTitled(level, title);
         if (found != XCB_WINDOW_NONE || depth == 3 || level.empty()) return found;
         level = childrenOf(level);
     }

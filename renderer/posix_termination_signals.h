@@ -31,11 +31,15 @@ class TerminationSignals {
         pollfd p{fd_, POLLIN, 0};
         return poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;
     }
-    void consume() {
+    // Reads what came; true when a signal had.
+    bool take() {
         signalfd_siginfo info;
-        while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        }
+        bool any = false;
+        while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+            any = true;
+        return any;
     }
+    void consume() { take(); }
 
   private:
     sigset_t set_;

@@ -4,6 +4,7 @@
 # The Windows layer apart from the entry point, so tests under Wine can link it.
 add_library(orveline_renderer_win32 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/win32_gl_api.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_monitors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_password.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_renderer_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_wgl.cpp)
@@ -15,10 +16,11 @@ add_executable(Orveline.dll
   ${CMAKE_CURRENT_LIST_DIR}/win32_renderer.rc)
 orveline_target_defaults(Orveline.dll)
 orveline_program(Orveline.dll "Orveline.dll")
-target_link_libraries(Orveline.dll PRIVATE orveline_renderer_win32)
+# winmm: the timer resolution that frame deadlines need.
+target_link_libraries(Orveline.dll PRIVATE orveline_renderer_win32 winmm)
 # Japanese texts reach the 8-bit Windows functions as CP932 bytes.
 target_compile_options(Orveline.dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
-# The resource script finds the icon in assets/.
-target_include_directories(Orveline.dll PRIVATE ${PROJECT_SOURCE_DIR}/assets)
+# The resource script finds the icon in assets/ and the manifest beside it.
+target_include_directories(Orveline.dll PRIVATE ${PROJECT_SOURCE_DIR}/assets ${CMAKE_CURRENT_LIST_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/win32_renderer.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/assets/orveline.ico;${CMAKE_CURRENT_LIST_DIR}/win32_resources.h")
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/assets/orveline.ico;${CMAKE_CURRENT_LIST_DIR}/win32_resources.h;${CMAKE_CURRENT_LIST_DIR}/win32_renderer.manifest")

@@ -1,7 +1,49 @@
 // Pixel formats and the WGL context of the renderer window.
 #include "win32_wgl.h"
 
+#include <GL/gl.h>
+
+#include <cstring>
+
 namespace orveline {
+
+namespace {
+
+// Whether a space-separated extension list names this extension (not merely one it begins).
+bool hasExtension(const char* list, const char* name) {
+    const std::size_t length = std::strlen(name);
+    for (const char* p = list; p && *p;) {
+        const char* end = std::strchr(p, ' ');
+        const std::size_t word = end ? static_cast<std::size_t>(end - p) : std::strlen(p);
+        if (word == length && std::strncmp(p, name, length) == 0) return true;
+        p = end ? end + 1 : nullptr;
+    }
+    return false;
+}
+
+// A WGL extension function of the current context; null where the driver has none.
+template <typename Function>
+Function wglFunction(const char* name) {
+    // Through void (*)(), which converts to any function pointer type without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
+}
+
+using GetExtensionsStringArb = const char*(WINAPI*)(HDC);
+using GetExtensionsStringExt = const char*(WINAPI*)();
+using SwapIntervalExt = BOOL(WINAPI*)(int);
+
+// The WGL extensions of the current context; older drivers list them with OpenGL's own.
+bool hasWglExtension(HDC dc, const char* name) {
+    if (const auto arb = wglFunction<GetExtensionsStringArb>("wglGetExtensionsStringARB")) {
+        if (hasExtension(arb(dc), name)) return true;
+    }
+    if (const auto ext = wglFunction<GetExtensionsStringExt>("wglGetExtensionsStringEXT")) {
+        if (hasExtension(ext(), name)) return true;
+    }
+    return hasExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
+}
+
+}  // namespace
 
 std::vector<PixelFormatDescription> describePixelFormats(HDC dc) {
     std::vector<PixelFormatDescription> formats;
@@ -60,6 +102,13 @@ WglSurface::~WglSurface() {
 
 void WglSurface::swapBuffers() {
     wglSwapLayerBuffers(dc_, WGL_SWAP_MAIN_PLANE);
+}
+
+bool WglSurface::setSwapInterval(int interval) {
+    if (!context_ || wglGetCurrentContext() != context_) return false;
+    if (!hasWglExtension(dc_, "WGL_EXT_swap_control")) return false;
+    const auto swapInterval = wglFunction<SwapIntervalExt>("wglSwapIntervalEXT");
+    return swapInterval && swapInterval(interval);
 }
 
 }  // namespace orveline

@@ -32,6 +32,9 @@ class WglSurface {
     const RECT& clientRect() const { return clientRect_; }
     // Presents the back buffer.
     void swapBuffers();
+    // Asks WGL_EXT_swap_control to make each swap wait for this many refreshes; false where the
+    // driver lacks it (the swap then waits for nothing the caller can rely on).
+    bool setSwapInterval(int interval);
 
   private:
     HWND window_;

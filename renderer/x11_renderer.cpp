@@ -28,6 +28,7 @@
 #include "posix_termination_signals.h"
 #include "renderer_settings.h"
 #include "saver_stages.h"
+#include "wayland_renderer.h"
 #include "x11_gl_context.h"
 #include "x11_renderer_events.h"
 #include "x11_renderer_window.h"
@@ -259,6 +260,9 @@ int X11Renderer::run() {
 }  // namespace orveline
 
 int main(int argc, char** argv) {
+    // A full-screen run on a Wayland desktop with a layer shell is the Wayland renderer's.
+    if (argc == 1)
+        if (const std::optional<int> code = orveline::runWaylandRenderer()) return *code;
     // The one option: --window-id ID (hex with 0x, or decimal), the host of a hosted run.
     Window host = None;
     if (argc == 3 && std::strcmp(argv[1], "--window-id") == 0) {

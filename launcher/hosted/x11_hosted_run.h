@@ -1,15 +1,23 @@
-// The Linux entries of hosted runs (see hosted_run.h), called by the launcher's main.
+// The Linux entries of hosted runs (see hosted_command.h and xscreensaver_list.h), called by the
+// launcher's main.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "hosted_command.h"
+
 namespace orveline {
 
-// A screen-saver daemon's command line: runs the hosted copy (the QApplication must exist) and
-// returns the process's exit code. Nothing when the arguments are not a daemon's.
-std::optional<int> RunHosted(const std::vector<std::string>& arguments);
+class LauncherPlatform;
+struct LauncherState;
+
+// A screen-saver daemon's command line (a hosted command without error): checks the host window
+// and starts the hosted run on the platform (the QApplication must exist). Nothing when the run
+// goes on (the message loop keeps it); otherwise the process's exit code.
+std::optional<int> StartHosted(LauncherPlatform& platform, LauncherState& state,
+                               const HostedCommand& command);
 
 // "--add-to-xscreensaver": adds "orveline --root" to the user's ~/.xscreensaver, which is started
 // from the daemon's system defaults where there is none. Needs no display. Nothing for any other

@@ -20,43 +20,14 @@
 #include "preview_picture.h"
 #include "veyra_b.h"
 #include "veyra_r.h"
+#include "x11_support.h"
 
 namespace orveline {
 
 namespace {
 
-// NOTE: requests on a window that has gone (or never was) raise BadWindow, which Xlib's default
-// handler turns into the end of the process. Errors are counted instead; X error handlers can
-// only reach process-wide state.
-int xErrors = 0;
-int countXError(::Display*, XErrorEvent*) {
-    ++xErrors;
-    return 0;
-}
-
-// Counts the errors of the requests made while it lives (synchronously, at its end or on ask).
-class ErrorTrap {
-  public:
-    explicit ErrorTrap(::Display* display) : display_(display), before_(xErrors) {
-        previous_ = XSetErrorHandler(countXError);
-    }
-    ~ErrorTrap() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-    bool failed() {
-        XSync(display_, False);
-        return xErrors != before_;
-    }
-
-  private:
-    ::Display* display_;
-    int before_;
-    int (*previous_)(::Display*, XErrorEvent*) = nullptr;
-};
-
+// NOTE: requests on a window that has gone (or never was) raise BadWindow; they are made inside
+// an XErrorTrap (x11_support.h).
 Window xWindow(std::int32_t handle) {
     return static_cast<Window>(static_cast<std::uint32_t>(handle));
 }
@@ -64,7 +35,7 @@ Window xWindow(std::int32_t handle) {
 class X11PreviewView : public PreviewView {
   public:
     explicit X11PreviewView(std::function<void()> onDestroyed)
-        : display_(XOpenDisplay(nullptr)), onDestroyed_(std::move(onDestroyed)) {
+        : handle_(OpenDisplay()), display_(handle_.get()), onDestroyed_(std::move(onDestroyed)) {
         if (!display_) return;
         notifier_ =
             std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
@@ -74,19 +45,18 @@ class X11PreviewView : public PreviewView {
         notifier_.reset();
         if (!display_) return;
         {
-            ErrorTrap trap(display_);
+            XErrorTrap trap(display_);
             if (pixmap_) XFreePixmap(display_, pixmap_);
             if (gc_) XFreeGC(display_, gc_);
             if (form_ && !destroyed_) XDestroyWindow(display_, form_);
         }
-        XCloseDisplay(display_);
     }
     X11PreviewView(const X11PreviewView&) = delete;
     X11PreviewView& operator=(const X11PreviewView&) = delete;
 
     bool windowExists(std::int32_t window) override {
         if (!display_ || window == 0) return false;
-        ErrorTrap trap(display_);
+        XErrorTrap trap(display_);
         XWindowAttributes attributes;
         const Status ok = XGetWindowAttributes(display_, xWindow(window), &attributes);
         return ok && !trap.failed();
@@ -94,7 +64,7 @@ class X11PreviewView : public PreviewView {
 
     bool windowRect(std::int32_t window, WindowRect& rect) override {
         if (!display_) return false;
-        ErrorTrap trap(display_);
+        XErrorTrap trap(display_);
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(display_, xWindow(window), &attributes) || trap.failed()) {
             return false;
@@ -144,7 +114,7 @@ class X11PreviewView : public PreviewView {
 
     void setFormParent(std::int32_t host) override {
         if (!display_ || !form_) return;
-        ErrorTrap trap(display_);
+        XErrorTrap trap(display_);
         XReparentWindow(display_, form_, xWindow(host), 0, 0);
         embedded_ = !trap.failed();
     }
@@ -160,7 +130,7 @@ class X11PreviewView : public PreviewView {
 
     void showForm() override {
         if (!display_ || !form_) return;
-        ErrorTrap trap(display_);
+        XErrorTrap trap(display_);
         // X has no windows of no size: such a form stays unmapped, which looks the same.
         if (pictureSize_[0] > 0 && pictureSize_[1] > 0) XMapWindow(display_, picture_);
         if (formSize_[0] > 0 && formSize_[1] > 0) XMapWindow(display_, form_);
@@ -170,7 +140,7 @@ class X11PreviewView : public PreviewView {
 
     void postCloseToForm() override {
         if (!display_ || !form_) return;
-        ErrorTrap trap(display_);
+        XErrorTrap trap(display_);
         XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = form_;
@@ -186,7 +156,7 @@ class X11PreviewView : public PreviewView {
 
   private:
     void resize(Window window, int x, int y, int width, int height) {
-        ErrorTrap trap(display_);
+        XErrorTrap trap(display_);
         XMoveResizeWindow(display_, window, x, y, static_cast<unsigned>(std::max(width, 1)),
                           static_cast<unsigned>(std::max(height, 1)));
     }
@@ -220,7 +190,7 @@ class X11PreviewView : public PreviewView {
             XNextEvent(display_, &event);
             if (event.type == Expose && event.xexpose.window == picture_ && pixmap_ &&
                 !destroyed_) {
-                ErrorTrap trap(display_);
+                XErrorTrap trap(display_);
                 XCopyArea(display_, pixmap_, picture_, gc_, 0, 0,
                           static_cast<unsigned>(pictureWidth_),
                           static_cast<unsigned>(pictureHeight_), 0, 0);
@@ -232,7 +202,8 @@ class X11PreviewView : public PreviewView {
         }
     }
 
-    ::Display* display_;
+    DisplayHandle handle_;
+    ::Display* display_;  // handle_'s
     std::function<void()> onDestroyed_;
     std::unique_ptr<QSocketNotifier> notifier_;
     Window form_ = 0;

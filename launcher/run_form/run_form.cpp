@@ -29,11 +29,11 @@ class BgmRunMusic : public RunMusic {
 };
 
 struct RunFormInstance {
-    RunFormInstance(LauncherPlatform& platform, LauncherState& state)
+    RunFormInstance(LauncherPlatform& platform, LauncherState& state, const RunPlacement& placement)
         : media(createSystemMedia()),
           bgm(*media, state),
           music(bgm),
-          form(platform, state, music) {}
+          form(platform, state, music, placement) {}
 
     std::unique_ptr<MediaInterface> media;
     Veyra_BGM bgm;
@@ -44,11 +44,11 @@ struct RunFormInstance {
 
 }  // namespace
 
-void loadRunForm(LauncherPlatform& platform, LauncherState& state) {
+void loadRunForm(LauncherPlatform& platform, LauncherState& state, const RunPlacement& placement) {
     // The form is a single instance that lives until the process ends.
     static std::unique_ptr<RunFormInstance> instance;
     if (instance) return;
-    instance = std::make_unique<RunFormInstance>(platform, state);
+    instance = std::make_unique<RunFormInstance>(platform, state, placement);
     Veyra_S& form = instance->form;
     instance->closeRequests = watchCloseRequests([&form] { form.Form_QueryUnload(); });
     form.Load();

@@ -32,12 +32,18 @@ std::string MusicFileType(const std::string& bgmFile) {
     return upperCased(bgmFile.size() > 3 ? bgmFile.substr(bgmFile.size() - 3) : bgmFile);
 }
 
-Veyra_S::Veyra_S(LauncherPlatform& platform, LauncherState& state, RunMusic& music, Clock now)
-    : platform_(platform), state_(state), music_(music), now_(std::move(now)) {
-    window_ = platform_.createHiddenWindow(kRunFormTitle, [this] { Form_QueryUnload(); });
+Veyra_S::Veyra_S(LauncherPlatform& platform, LauncherState& state, RunMusic& music,
+                 RunPlacement placement, Clock now)
+    : platform_(platform),
+      state_(state),
+      music_(music),
+      placement_(std::move(placement)),
+      now_(std::move(now)) {
+    window_ = platform_.createHiddenWindow(placement_.formTitle, [this] { Form_QueryUnload(); });
     Timer1_ = platform_.createTimer(1000, [this] { Timer1_Timer(); });
     Timer2_ = platform_.createTimer(200, [this] { Timer2_Timer(); });
     Timer3_ = platform_.createTimer(50, [this] { Timer3_Timer(); });
+    MusicLock_ = platform_.createTimer(kMusicLockRetryMilliseconds, [this] { MusicLock_Timer(); });
 }
 
 void Veyra_S::Load() {
@@ -48,9 +54,33 @@ void Veyra_S::Load() {
 
 void Veyra_S::Form_Load() {
     resumeNext([&] { RendererPath = orveline::RendererPath(platform_); });
-    // The started program is kept only to learn whether the window the watch waits for can
-    // still come.
-    resumeNext([&] { renderer_ = platform_.startProgram(RendererPath, kShowNormal); });
+    // The started program is kept only to learn whether the renderer still runs: whether the
+    // window the watch waits for can still come, and (in a host) whether the window is ours.
+    resumeNext([&] {
+        renderer_ = platform_.startProgram(RendererPath, placement_.rendererArguments, kShowNormal,
+                                           placement_.rendererEndsWithRun);
+    });
+    switch (placement_.music) {
+        case RunPlacement::Music::Plays:
+            startMusic();
+            break;
+        case RunPlacement::Music::Never:
+            break;
+        case RunPlacement::Music::WhileLockHeld: {
+            bool held = false;
+            resumeNext([&] { held = platform_.holdMusicLock(); });
+            if (held) {
+                startMusic();
+            } else {
+                resumeNext([&] { MusicLock_->setEnabled(true); });
+            }
+            break;
+        }
+    }
+}
+
+void Veyra_S::startMusic() {
+    musicStarted_ = true;
     if (state_.BgmKind == 1) {
         resumeNext([&] { music_.OpenCD(); });
         resumeNext([&] { Timer2_->setEnabled(true); });
@@ -74,8 +104,26 @@ void Veyra_S::Timer2_Timer() {
     Timer2_->setEnabled(music_.CdReady());
 }
 
+void Veyra_S::MusicLock_Timer() {
+    if (!platform_.holdMusicLock()) return;
+    MusicLock_->setEnabled(false);
+    startMusic();
+}
+
+bool Veyra_S::rendererWindowShows() {
+    switch (placement_.watch) {
+        case RunPlacement::Watch::TitleUnderHost:
+            // Our renderer's window, not one of another copy's in the same host.
+            return renderer_ && renderer_->running() &&
+                   platform_.childWindowExists(kRendererWindowTitle, placement_.host);
+        case RunPlacement::Watch::TitleOnDisplay:
+            break;
+    }
+    return platform_.windowExists(kRendererWindowTitle);
+}
+
 void Veyra_S::Timer3_Timer() {
-    if (platform_.windowExists(kRendererWindowTitle)) {
+    if (rendererWindowShows()) {
         rendererSeen_ = true;
         return;
     }
@@ -90,6 +138,7 @@ void Veyra_S::Timer3_Timer() {
 }
 
 void Veyra_S::Form_QueryUnload() {
+    resumeNext([&] { MusicLock_->setEnabled(false); });
     resumeNext([&] {
         if (Timer2_->enabled()) {
             Timer2_->setEnabled(false);
@@ -97,7 +146,7 @@ void Veyra_S::Form_QueryUnload() {
         }
     });
     resumeNext([&] {
-        if (state_.BgmKind != 2) return;
+        if (state_.BgmKind != 2 || !musicStarted_) return;
         const std::string type = MusicFileType(state_.BgmFile);
         if (type == "WAV") music_.StopWAV();
         if (type == "MP3") music_.StopMP3();

@@ -1,6 +1,8 @@
-#include "hosted_run.h"
-
 #include <gtest/gtest.h>
+
+#include "fake_launcher_platform.h"
+#include "hosted_command.h"
+#include "xscreensaver_list.h"
 
 namespace orveline {
 namespace {
@@ -37,34 +39,77 @@ TEST(HostedCommand, DaemonCommandLinesAndBadIds) {
     EXPECT_FALSE(ParseHostedCommand({}, "0x10").hosted);
 }
 
+TEST(HostedMain, RunsMainsStepsWithTheHostedPlacement) {
+    const RunPlacement placement = HostedPlacement(0x2a, true);
+    EXPECT_EQ(placement.formTitle, "Veyra_Hosted");
+    EXPECT_EQ(placement.rendererArguments, (std::vector<std::string>{"--window-id", "0x2a"}));
+    EXPECT_EQ(placement.music, RunPlacement::Music::WhileLockHeld);
+    EXPECT_EQ(HostedPlacement(7, false).music, RunPlacement::Music::Never);
+
+    test::FakeLauncherPlatform platform;
+    LauncherState state;
+    platform.windows = {"Veyra_Main", "Veyra_Hosted"};  // a full-screen run, another copy
+    platform.files["/opt/orveline/Orveline.dll"] = "";
+    EXPECT_EQ(HostedMain(platform, state, placement), HostedStart::Running);
+    EXPECT_EQ(platform.steps(), (std::vector<std::string>{"find <Orveline>", "runForm"}));
+    EXPECT_TRUE(platform.readSettings());
+    EXPECT_EQ(platform.runForms.at(0).host, 0x2au);
+
+    platform.windows = {"<Orveline>"};
+    EXPECT_EQ(HostedMain(platform, state, placement), HostedStart::SettingsDialogOpen);
+    platform.windows.clear();
+    platform.files.clear();
+    EXPECT_EQ(HostedMain(platform, state, placement), HostedStart::RendererMissing);
+    EXPECT_EQ(platform.runForms.size(), 1u);
+}
+
 const char kDefaults[] =
     "*programs:\t\\\n\t\tmaze --root\t\\n\\\n- GL: \t\tsuperquadrics --root\t\\n\n\n"
     "*hacks.maze.name: Maze\n";
+const std::string kOurs = "\t\t\t\torveline --root\t\t\t    \\n";
 
-TEST(AddToXScreenSaver, AppendsOnceAndKeepsEveryOtherByte) {
-    // As the daemon's settings write it: every entry ends in "\n\", an empty line ends the list.
-    std::string text = "selected:\t1\nprograms:\t\\\n\tmaze --root\t\\n\\\n\nfade: False\n";
-    ASSERT_TRUE(AddXScreenSaverProgram(text, "orveline --root", kDefaults));
-    EXPECT_EQ(text,
-              "selected:\t1\nprograms:\t\\\n\tmaze --root\t\\n\\\n"
-              "\t\t\t\torveline --root\t\t\t    \\n\\\n\nfade: False\n");
-    const std::string once = text;
-    EXPECT_FALSE(AddXScreenSaverProgram(text, "orveline --root", kDefaults));
-    EXPECT_EQ(text, once);
-
-    // Named already, disabled or by a path; a last entry without "\n" gets one before ours.
-    text = "programs: maze --root \\n\\\n - GL: /usr/bin/orveline  --root\n";
-    EXPECT_FALSE(AddXScreenSaverProgram(text, "orveline --root", kDefaults));
-    text = "programs: maze --root";
-    ASSERT_TRUE(AddXScreenSaverProgram(text, "orveline --root", kDefaults));
-    EXPECT_EQ(text, "programs: maze --root\\\n\\n\t\t\t\torveline --root\t\t\t    \\n\n");
-
-    // No list yet: the system's programs come first, so none is lost.
-    text = "timeout: 0:05:00\n";
-    ASSERT_TRUE(AddXScreenSaverProgram(text, "orveline --root", kDefaults));
-    EXPECT_EQ(text,
-              "timeout: 0:05:00\n\nprograms:\t\\\n\t\tmaze --root\t\\n\\\n- GL: \t\t"
-              "superquadrics --root\t\\n\\\n\t\t\t\torveline --root\t\t\t    \\n\n\n");
+// Each file as users and the daemon write them: what adding Orveline makes of it (nothing where
+// an Orveline entry is there, enabled or not); a second run never adds it again.
+TEST(AddToXScreenSaver, AwkwardFiles) {
+    const struct {
+        const char* name;
+        std::string before;
+        std::string after;  // empty: left as it was
+    } cases[] = {
+        {"the daemon's layout", "selected:\t1\nprograms:\t\\\n\tmaze --root\t\\n\\\n\nfade: 0\n",
+         "selected:\t1\nprograms:\t\\\n\tmaze --root\t\\n\\\n" + kOurs + "\\\n\nfade: 0\n"},
+        {"list last, ends continued", "programs:\t\\\n\tmaze --root\t\\n\\\n",
+         "programs:\t\\\n\tmaze --root\t\\n\\\n" + kOurs + "\n"},
+        {"list last, continued, no newline", "programs:\t\\\n\tmaze --root\t\\n\\",
+         "programs:\t\\\n\tmaze --root\t\\n\\\n" + kOurs + "\n"},
+        {"last entry without \\n", "programs: maze --root",
+         "programs: maze --root\\\n\\n" + kOurs + "\n"},
+        {"CRLF", "programs:\t\\\r\n\tmaze\t\\n\\\r\n\r\nfade: 0\r\n",
+         "programs:\t\\\r\n\tmaze\t\\n\\\r\n" + kOurs + "\\\r\n\r\nfade: 0\r\n"},
+        {"CRLF, list last", "programs:\t\\\r\n\tmaze\t\\n\\\r\n",
+         "programs:\t\\\r\n\tmaze\t\\n\\\r\n" + kOurs + "\r\n"},
+        {"another program's name", "programs: orveline-x --root\n",
+         "programs: orveline-x --root\\\n\\n" + kOurs + "\n"},
+        {"no list yet", "timeout: 0:05:00\n",
+         "timeout: 0:05:00\n\nprograms:\t\\\n\t\tmaze --root\t\\n\\\n- GL: \t\t"
+         "superquadrics --root\t\\n\\\n" +
+             kOurs + "\n\n"},
+        {"by a path, with a visual", "programs: maze \\n\\\n - GL: /usr/bin/orveline  --root\n",
+         ""},
+        {"one dash", "programs: orveline -root\n", ""},
+        {"a name in quotes", "programs: \"Orveline: a\" orveline --root\n", ""},
+        {"disabled", "programs: maze \\n\\\n-\t\torveline -root \\n\\\n\n", ""},
+        {"the launcher itself", "programs: - GL: \"O\" /usr/lib/orveline/Orveline.scr -root\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = c.before;
+        EXPECT_EQ(AddToXScreenSaverList(text, kDefaults), !c.after.empty());
+        EXPECT_EQ(text, c.after.empty() ? c.before : c.after);
+        const std::string once = text;
+        EXPECT_FALSE(AddToXScreenSaverList(text, kDefaults));
+        EXPECT_EQ(text, once);
+    }
 }
 
 }  // namespace

@@ -20,6 +20,15 @@ TEST(Win32CommandLine, ArgumentsFollowTheProgramName) {
     }
 }
 
+// Each argument comes back whole from the C runtime's parsing: quoted where it has blanks or
+// quotes, its backslashes doubled only before a quote.
+TEST(Win32CommandLine, ArgumentsAreQuotedForTheProgramsParsing) {
+    EXPECT_EQ(CommandLineOf("C:\\a b\\Orveline.dll", {"--window-id", "0x2a"}),
+              "\"C:\\a b\\Orveline.dll\" --window-id 0x2a");
+    EXPECT_EQ(CommandLineOf("R.dll", {"a b", "say \"hi\"", "C:\\x\\", "d\\ e\\", ""}),
+              "R.dll \"a b\" \"say \\\"hi\\\"\" C:\\x\\ \"d\\ e\\\\\" \"\"");
+}
+
 TEST(Win32MessageBox, TheRendererMessageGoesOutAsUtf16) {
     EXPECT_EQ(Utf8ToWide("Orveline.dll が Orveline.scr と同じﾌｫﾙﾀﾞに見つかりません！"),
               L"Orveline.dll \u304C Orveline.scr \u3068\u540C\u3058\uFF8C\uFF6B\uFF99\uFF80"

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "fake_platform.h"
+#include "fake_launcher_platform.h"
 
 namespace orveline {
 namespace {
 
-using test::FakePlatform;
+using FakePlatform = test::FakeLauncherPlatform;
 using test::ProcessEnded;
 
 // Records the form's window as the platform would see it.
@@ -83,7 +83,7 @@ TEST(PreviewTest, FormAndPictureTakeTheHostsOuterSize) {
         EXPECT_EQ(view.form, c.expected);
         EXPECT_EQ(view.picture, c.expected);
         EXPECT_EQ(view.parent, 4242);
-        EXPECT_EQ(platform.endCount, 0);
+        EXPECT_EQ(platform.count("end"), 0u);
     }
 }
 
@@ -121,7 +121,7 @@ TEST(PreviewTest, UnloadPostsTheCloseAndEndsTheMessageLoop) {
     view.calls.clear();
     preview.Form_Unload();
     EXPECT_EQ(view.calls, std::vector<std::string>{"postClose"});
-    EXPECT_EQ(platform.quitCount, 1);
+    EXPECT_EQ(platform.count("quit"), 1u);
 }
 
 TEST(PreviewTest, TwipsOutsideTheSixteenBitRangeGiveNothing) {

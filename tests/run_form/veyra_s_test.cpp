@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "fake_platform.h"
+#include "fake_launcher_platform.h"
 
 namespace orveline {
 namespace {
 
-using test::FakePlatform;
+using FakePlatform = test::FakeLauncherPlatform;
 using test::ProcessEnded;
 using namespace std::chrono_literals;
 
@@ -34,7 +34,8 @@ class RecordingMusic : public RunMusic {
 class RunFormTest : public ::testing::Test {
   protected:
     Veyra_S& load() {
-        form_ = std::make_unique<Veyra_S>(platform, state, music, [this] { return now; });
+        form_ =
+            std::make_unique<Veyra_S>(platform, state, music, placement, [this] { return now; });
         form_->Load();
         return *form_;
     }
@@ -51,6 +52,7 @@ class RunFormTest : public ::testing::Test {
     FakePlatform platform;
     LauncherState state;
     RecordingMusic music;
+    RunPlacement placement;
     std::chrono::steady_clock::time_point now{};
     std::unique_ptr<Veyra_S> form_;
 };
@@ -58,7 +60,8 @@ class RunFormTest : public ::testing::Test {
 TEST_F(RunFormTest, LoadStartsTheRendererBesideTheLauncherAndWatchesIt) {
     Veyra_S& form = load();
     EXPECT_EQ(form.RendererPath, "/opt/orveline/Orveline.dll");
-    EXPECT_EQ(platform.started, std::vector<std::string>{"/opt/orveline/Orveline.dll|1"});
+    EXPECT_EQ(platform.callsOf("start"),
+              std::vector<std::string>{"start /opt/orveline/Orveline.dll|1"});
     ASSERT_EQ(platform.hiddenWindows.count("Veyra_Main"), 1u);
     EXPECT_EQ(form.Timer1().interval(), 1000);
     EXPECT_EQ(form.Timer2().interval(), 200);
@@ -101,7 +104,7 @@ TEST_F(RunFormTest, MusicStartsAndStopsByKindAndFileType) {
         EXPECT_EQ(music.calls, c.atLoad);
         EXPECT_EQ(form.Timer1().enabled(), c.mp3Timer);
         EXPECT_EQ(form.Timer2().enabled(), c.cdTimer);
-        EXPECT_EQ(platform.started.size(), 1u);
+        EXPECT_EQ(platform.callsOf("start").size(), 1u);
 
         music.calls.clear();
         EXPECT_TRUE(closeEndsProcess([&] { form.Form_QueryUnload(); }));
@@ -140,8 +143,8 @@ TEST_F(RunFormTest, WatchLooksUpTheRendererByTitleAndKeepsTheRunWhileItIsThere) 
     Veyra_S& form = load();
     now += 60s;
     for (int i = 0; i < 3; ++i) form.Timer3_Timer();
-    EXPECT_EQ(platform.lookups, std::vector<std::string>(3, "OrvelineVC"));
-    EXPECT_EQ(platform.endCount, 0);
+    EXPECT_EQ(platform.callsOf("find"), std::vector<std::string>(3, "find OrvelineVC"));
+    EXPECT_EQ(platform.count("end"), 0u);
     EXPECT_TRUE(form.Timer3().enabled());
 }
 
@@ -201,11 +204,10 @@ TEST_F(RunFormTest, CloseShowsTheCursorAgainForAnSStart) {
         platform.cursorCount = before;
         state = LauncherState{};
         state.CursorCount = platform.showCursor(0);
-        platform.showCursorFlags.clear();
+        platform.calls.clear();
         Veyra_S& form = load();
         EXPECT_TRUE(closeEndsProcess([&] { form.Form_QueryUnload(); }));
-        ASSERT_EQ(platform.showCursorFlags.size(), 1u);
-        EXPECT_NE(platform.showCursorFlags[0], 0);
+        EXPECT_EQ(platform.callsOf("showCursor"), std::vector<std::string>{"showCursor 1"});
         EXPECT_EQ(platform.cursorCount, before);
         EXPECT_EQ(state.CursorCount, before);
     }
@@ -215,7 +217,7 @@ TEST_F(RunFormTest, CloseLeavesTheCursorAloneForAnEmptyCommandLine) {
     platform.command = "";
     Veyra_S& form = load();
     EXPECT_TRUE(closeEndsProcess([&] { form.Form_QueryUnload(); }));
-    EXPECT_TRUE(platform.showCursorFlags.empty());
+    EXPECT_TRUE(platform.callsOf("showCursor").empty());
     EXPECT_FALSE(state.CursorCount.has_value());
 }
 
@@ -225,9 +227,60 @@ TEST_F(RunFormTest, CloseRequestFromElsewhereStopsTheMusicAndEndsWhileTheRendere
     platform.windows = {"OrvelineVC"};
     load();
     music.calls.clear();
-    EXPECT_TRUE(closeEndsProcess(platform.hiddenWindows.at("Veyra_Main")));
+    EXPECT_TRUE(closeEndsProcess([&] { platform.close("Veyra_Main"); }));
     EXPECT_EQ(music.calls, std::vector<std::string>{"StopWAV"});
-    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(platform.count("end"), 1u);
+}
+
+// A hosted placement: its own form title, the renderer inside the host and ending with the run,
+// and a watch among the host's children that counts only while our renderer runs.
+TEST_F(RunFormTest, HostedPlacementStartsTheRendererInTheHostAndWatchesThere) {
+    placement = {"Veyra_Hosted",
+                 {"--window-id", "0x2a"},
+                 true,
+                 RunPlacement::Watch::TitleUnderHost,
+                 42,
+                 RunPlacement::Music::Never};
+    platform.childWindows[42] = {"OrvelineVC"};
+    Veyra_S& form = load();
+    EXPECT_EQ(platform.hiddenWindows.count("Veyra_Hosted"), 1u);
+    EXPECT_EQ(platform.callsOf("start"),
+              std::vector<std::string>{"start /opt/orveline/Orveline.dll --window-id 0x2a|1|ends"});
+    form.Timer3_Timer();
+    EXPECT_EQ(platform.callsOf("find"), std::vector<std::string>{"find OrvelineVC in 42"});
+    platform.programRunning = false;  // another copy's window in the same host keeps nothing
+    EXPECT_TRUE(closeEndsProcess([&] { form.Timer3_Timer(); }));
+}
+
+// The copy that cannot take the music lock tries it again while it runs, and plays once it has
+// it; one that never had it stops nothing at its end.
+TEST_F(RunFormTest, MusicWaitsForTheLockAndStartsWhenTheHolderHasGone) {
+    placement.music = RunPlacement::Music::WhileLockHeld;
+    state.BgmKind = 2;
+    state.BgmFile = "song.mp3";
+    platform.musicLockFree = false;
+    Veyra_S& form = load();
+    EXPECT_TRUE(music.calls.empty());
+    EXPECT_TRUE(form.MusicLockTimer().enabled());
+    form.MusicLock_Timer();
+    EXPECT_TRUE(music.calls.empty());
+    platform.musicLockFree = true;
+    form.MusicLock_Timer();
+    EXPECT_EQ(music.calls, std::vector<std::string>{"PlayMP3"});
+    EXPECT_FALSE(form.MusicLockTimer().enabled());
+    EXPECT_TRUE(form.Timer1().enabled());
+    EXPECT_TRUE(closeEndsProcess([&] { form.Form_QueryUnload(); }));
+    EXPECT_EQ(music.calls, (std::vector<std::string>{"PlayMP3", "StopMP3"}));
+
+    for (const auto kind : {RunPlacement::Music::WhileLockHeld, RunPlacement::Music::Never}) {
+        platform = FakePlatform{};
+        platform.musicLockFree = false;
+        music = RecordingMusic{};
+        placement.music = kind;
+        Veyra_S& silent = load();
+        EXPECT_TRUE(closeEndsProcess([&] { silent.Form_QueryUnload(); }));
+        EXPECT_TRUE(music.calls.empty());
+    }
 }
 
 TEST(MusicFileTypeTest, IsTheLastThreeCharactersUpperCased) {

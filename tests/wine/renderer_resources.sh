@@ -17,7 +17,7 @@ grep -qE '^Subsystem\s+0+2\s' <<<"$headers" || fail "not a GUI program"
 dlls=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$headers" | sort -u | tr '\n' ' ')
 for dll in $dlls; do
     case $dll in
-        kernel32.dll | user32.dll | gdi32.dll | opengl32.dll | glu32.dll | msvcrt.dll | \
+        kernel32.dll | user32.dll | gdi32.dll | opengl32.dll | glu32.dll | msvcrt.dll | winmm.dll | \
             advapi32.dll | api-ms-win-*) ;;
         *) fail "depends on $dll" ;;
     esac

@@ -10,6 +10,9 @@
 //   wintool info <title>                  print the window's class and styles (Wine keeps a class's
 //                                         icon and cursor in its own process: not readable here)
 //   wintool screen                        print the primary screen's width and height
+//   wintool virtual-screen                print "left top right bottom" of the virtual screen
+//   wintool dpi-awareness <title>         print the window's DPI awareness: unaware, system or
+//                                         per-monitor
 //   wintool foreground                    print the title of the foreground window
 //   wintool post <title> <msg> [wp] [lp]  PostMessageA a message (numbers, decimal or 0x hex)
 //   wintool make-window <class> <title> [ms]
@@ -18,12 +21,15 @@
 //                                         "foreground" each time it comes to the foreground
 //   wintool acp                           print GetACP()
 //   wintool resources <file>              print the icon group and string table of a program
+//   wintool manifest <file>               print what the system reads from the program's own
+//                                         manifest: its DPI settings and its supported systems
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -65,6 +71,16 @@ int cmdInfo(const char* title) {
                 static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
     std::printf("class-style 0x%08lx\n",
                 static_cast<unsigned long>(GetClassLongA(window, GCL_STYLE)));
+    return 0;
+}
+
+int cmdDpiAwareness(const char* title) {
+    HWND window = findByTitle(title);
+    if (!window) return 1;
+    const int awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
+    if (awareness < DPI_AWARENESS_UNAWARE || awareness > DPI_AWARENESS_PER_MONITOR_AWARE) return 1;
+    const char* const names[] = {"unaware", "system", "per-monitor"};
+    std::printf("%s\n", names[awareness]);
     return 0;
 }
 
@@ -176,10 +192,76 @@ int cmdResources(const char* file) {
     return 0;
 }
 
+// A setting of a manifest's windowsSettings, or "(none)".
+std::string actCtxSetting(HANDLE context, const wchar_t* space, const wchar_t* name) {
+    wchar_t value[128] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, context, space, name, value, 127, &written)) return "(none)";
+    std::string text;
+    for (const wchar_t* c = value; *c; ++c) text += static_cast<char>(*c);
+    return text;
+}
+
+int cmdManifest(const char* file) {
+    ACTCTXA request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = file;
+    request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    const HANDLE context = CreateActCtxA(&request);
+    if (context == INVALID_HANDLE_VALUE) {
+        std::printf("no manifest (error %lu)\n", GetLastError());
+        return 1;
+    }
+    std::printf("dpiAware %s\n",
+                actCtxSetting(context, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                              L"dpiAware")
+                    .c_str());
+    std::printf("dpiAwareness %s\n",
+                actCtxSetting(context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                              L"dpiAwareness")
+                    .c_str());
+    // The element layout differs between SDKs, so each system's id is looked for in the bytes.
+    SIZE_T size = 0;
+    QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, nullptr, 0,
+                 &size);
+    std::vector<unsigned char> info(size);
+    std::string systems;
+    unsigned long count = 0;
+    if (size >= sizeof(DWORD) &&
+        QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, info.data(),
+                     size, &size)) {
+        count = *reinterpret_cast<const DWORD*>(info.data());
+        const struct {
+            const char* name;
+            GUID id;
+        } known[] = {
+            {"Vista",
+             {0xe2011457, 0x1546, 0x43c5, {0xa5, 0xfe, 0x00, 0x8d, 0xee, 0xe3, 0xd3, 0xf0}}},
+            {"7", {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}}},
+            {"8", {0x4a2f28e3, 0x53b9, 0x4441, {0xba, 0x9c, 0xd6, 0x9d, 0x4a, 0x4a, 0x6e, 0x38}}},
+            {"8.1", {0x1f676c76, 0x80e1, 0x4239, {0x95, 0xbb, 0x83, 0xd0, 0xf6, 0xd0, 0xda, 0x78}}},
+            {"10", {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}},
+        };
+        for (const auto& system : known) {
+            for (std::size_t at = 0; at + sizeof(GUID) <= size; ++at) {
+                if (std::memcmp(info.data() + at, &system.id, sizeof(GUID)) == 0) {
+                    systems += ' ';
+                    systems += system.name;
+                    break;
+                }
+            }
+        }
+    }
+    std::printf("supportedOS%s (%lu listed)\n", systems.c_str(), count);
+    ReleaseActCtx(context);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
-                 "usage: wintool find|wait|wait-gone|rect|info|screen|foreground|post|"
-                 "make-window|acp|resources ...\n");
+                 "usage: wintool find|wait|wait-gone|rect|info|screen|virtual-screen|dpi-awareness|"
+                 "foreground|post|make-window|acp|resources|manifest ...\n");
     return 2;
 }
 
@@ -206,6 +288,14 @@ int main(int argc, char** argv) {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         return 0;
     }
+    if (command == "virtual-screen") {
+        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        std::printf("%d %d %d %d\n", left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    top + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        return 0;
+    }
+    if (command == "dpi-awareness" && argc >= 3) return cmdDpiAwareness(argv[2]);
     if (command == "foreground") return cmdForeground();
     if (command == "post" && argc >= 4) {
         HWND window = findByTitle(argv[2]);
@@ -223,5 +313,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "resources" && argc >= 3) return cmdResources(argv[2]);
+    if (command == "manifest" && argc >= 3) return cmdManifest(argv[2]);
     return usage();
 }

@@ -1,9 +1,14 @@
 // orveline-profile-bench: times reads of a large settings file through our own private-profile
 // code, the way start-up reads it (three keys of the section "Section", 256-byte buffers).
-//   orveline-profile-bench [--lines N] [--reads N] [FILE]
+//   orveline-profile-bench [--lines N | --nul-name BYTES] [--reads N] [--max-ms MS] [FILE]
 // Without FILE it writes, in the system's temporary folder, a file of N comment lines
 // (default 80 000, about 3.8 MB) with the section after them, so every read walks the whole
-// file. Prints the file's size and the mean, fastest and slowest time of one read.
+// file; with --nul-name, a file whose one line is a name of that many bytes of "lead byte +
+// blank" pairs cut by a NUL (the pattern a corrupt file can hold, which each cut character once
+// made the reader rescan). Prints the file's size and the mean, fastest and slowest time of one
+// read; with --max-ms, fails (exit code 1) when the slowest read took longer.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,7 +23,9 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: orveline-profile-bench [--lines N] [--reads N] [FILE]\n");
+    std::fprintf(stderr,
+                 "usage: orveline-profile-bench [--lines N | --nul-name BYTES] [--reads N] "
+                 "[--max-ms MS] [FILE]\n");
     return 2;
 }
 
@@ -35,19 +42,35 @@ bool writeLargeFile(const std::string& path, long lines) {
     return static_cast<bool>(out);
 }
 
+// One line: the section, then a name of "\x81 " pairs and a NUL, then a value.
+bool writeNulNameFile(const std::string& path, long bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "[Section]\r\n";
+    for (long i = 0; i < bytes / 2; ++i) out << "\x81 ";
+    out << '\0' << "=1\r\n";
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     long lines = 80000;
+    long nulName = 0;
+    long maxMs = 0;
     int reads = 30;
     std::string file;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--lines" || arg == "--reads") && i + 1 < argc) {
+        if ((arg == "--lines" || arg == "--reads" || arg == "--nul-name" || arg == "--max-ms") &&
+            i + 1 < argc) {
             const long n = std::strtol(argv[++i], nullptr, 10);
             if (n <= 0) return usage();
             if (arg == "--lines") {
                 lines = n;
+            } else if (arg == "--nul-name") {
+                nulName = n;
+            } else if (arg == "--max-ms") {
+                maxMs = n;
             } else {
                 reads = static_cast<int>(n);
             }
@@ -59,8 +82,10 @@ int main(int argc, char** argv) {
     }
     const bool made = file.empty();
     if (made) {
-        file = (std::filesystem::temp_directory_path() / "orveline-profile-bench.ini").string();
-        if (!writeLargeFile(file, lines)) {
+        file = (std::filesystem::temp_directory_path() /
+                ("orveline-profile-bench-" + std::to_string(::getpid()) + ".ini"))
+                   .string();
+        if (!(nulName ? writeNulNameFile(file, nulName) : writeLargeFile(file, lines))) {
             std::fprintf(stderr, "orveline-profile-bench: cannot write %s\n", file.c_str());
             return 1;
         }
@@ -88,5 +113,10 @@ int main(int argc, char** argv) {
         file.c_str(), static_cast<std::uintmax_t>(error ? 0 : size), reads, total / reads, fastest,
         slowest, value);
     if (made) std::filesystem::remove(file, error);
+    if (maxMs > 0 && slowest > static_cast<double>(maxMs)) {
+        std::fprintf(stderr, "orveline-profile-bench: a read took %.2f ms, more than %ld ms\n",
+                     slowest, maxMs);
+        return 1;
+    }
     return 0;
 }

@@ -1,8 +1,8 @@
 // Hosted runs: the launcher started by a desktop's screen-saver daemon (XScreenSaver, the MATE
-// screensaver, xsecurelock) to draw inside a window of the daemon's, and the entry that adds us
-// to a user's XScreenSaver list. Portable: the command line, the start-up decisions and the text
-// of the daemon's list. The Linux side (x11_hosted_run.cpp) starts the renderer inside the host,
-// holds the music lock and stops everything when the daemon's signal comes.
+// screensaver, xsecurelock) to draw inside a window of the daemon's. Portable: the daemon's
+// command line, the run's placement and the start-up decisions. A hosted run is the run form of
+// a full-screen run placed in the host (run_placement.h); the Linux entry (x11_hosted_run.h)
+// checks the host and hands over here.
 //
 // Command lines (the daemons' conventions, not the screen-saver switches):
 //   --root | -root              the daemon's window, named by $XSCREENSAVER_WINDOW, else the
@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "run_placement.h"
 
 namespace orveline {
 
@@ -36,22 +38,21 @@ HostedCommand ParseHostedCommand(const std::vector<std::string>& arguments,
 // An X window id: "0x" and hexadecimal digits, or decimal digits; not 0, at most 32 bits.
 bool ParseWindowId(const std::string& text, std::uint32_t& window);
 
+// The hidden run form of a hosted copy: not "Veyra_Main", so that hosted copies and a full-screen
+// run never end each other.
+inline constexpr char kHostedFormTitle[] = "Veyra_Hosted";
+
+// A run inside host: the renderer draws in a child window of the host (--window-id) and ends with
+// the run, the watch looks for its window among the host's children, and the music plays in the
+// one copy that holds the lock (music) or not at all (a preview pane).
+RunPlacement HostedPlacement(std::uint32_t host, bool music);
+
 enum class HostedStart { Running, SettingsDialogOpen, RendererMissing };
 
-// Start-up of a hosted copy: ends nothing itself. Copies that play no music get music source 0,
-// so their run form neither starts nor stops any. When Running, the run form is loaded.
-HostedStart HostedMain(LauncherPlatform& platform, LauncherState& state, bool playsMusic);
-
-// The command a daemon's list names us by.
-inline constexpr char kHostedCommandLine[] = "orveline --root";
-
-// Adds `command` at the end of the "programs:" list of a ~/.xscreensaver text (so the numbers of
-// the programs before it, which "selected:" refers to, stay); every other byte stays. A text
-// without a list (or an empty text, for a user who has no file yet) first gets the list of the
-// daemon's system defaults, taken from the text of its app-defaults file, so no program is lost;
-// the daemon goes on taking every other setting from its defaults. Returns false, and leaves the
-// text, when the list already names the command, enabled or not.
-bool AddXScreenSaverProgram(std::string& text, const std::string& command,
-                            const std::string& appDefaults);
+// Start-up of a hosted copy, in Main's steps: ends nothing itself. Other hosted copies and a
+// full-screen run do not stop it (one copy runs per monitor); the settings dialog does. When
+// Running, the run form is loaded with the placement.
+HostedStart HostedMain(LauncherPlatform& platform, LauncherState& state,
+                       const RunPlacement& placement);
 
 }  // namespace orveline
