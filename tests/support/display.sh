@@ -125,7 +125,8 @@ _e2e_start_server() {
     local fdfile=$1 seconds=$2
     shift 2
     : >"$fdfile"
-    "$@" 3>"$fdfile" </dev/null >/dev/null 2>&1 &
+    # Without the tag: a server is no process of the test's to be swept up with them.
+    env -u ORVELINE_TEST_TAG "$@" 3>"$fdfile" </dev/null >/dev/null 2>&1 &
     local pid=$!
     local deadline=$(($(now_ms) + seconds * 1000))
     while [ ! -s "$fdfile" ]; do
