@@ -8,7 +8,7 @@ renderer="$ORVELINE_DIST/Orveline.dll"
 
 xdotool mousemove 400 300
 win_start renderer "$renderer" /p 12345
-win_tool wait OrvelineVC 10000 || fail "no window titled OrvelineVC within 10 s"
+win_tool wait OrvelineVC 20000 || fail "no window titled OrvelineVC within 20 s"
 read -r width height <<<"$(win_tool screen)"
 [ "$(win_tool rect OrvelineVC)" = "0 0 $width $height" ] || fail "not full screen"
 sleep 1

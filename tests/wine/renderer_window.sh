@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The renderer under Wine: its full-screen window "OrvelineVC" appears within 10 s and shows
+# The renderer under Wine: its full-screen window "OrvelineVC" appears within 20 s (a cold Wine start on a loaded machine takes over 10) and shows
 # moving coloured trails on black; a close message before any input is ignored; a second renderer
 # runs and takes over, the first ending with 0 as it loses the activation; a key press ends the
 # second with 0.
@@ -9,7 +9,7 @@ renderer="$ORVELINE_DIST/Orveline.dll"
 
 SECONDS=0
 win_start renderer "$renderer"
-win_tool wait OrvelineVC 10000 || fail "no window titled OrvelineVC within 10 s"
+win_tool wait OrvelineVC 20000 || fail "no window titled OrvelineVC within 20 s"
 log "window after ${SECONDS} s"
 read -r width height <<<"$(win_tool screen)"
 rect=$(win_tool rect OrvelineVC)
