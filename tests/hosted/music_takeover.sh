@@ -27,14 +27,7 @@ grows() {  # grows <file> <tries, 0.5 s apart>
     return 1
 }
 
-head -c 352800 /dev/urandom >"$work/tone.raw"
-lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 "$work/tone.raw" \
-    "$work/tone.mp3" 2>/dev/null || fail "cannot make the MP3"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=disk
-mkdir -p "$XDG_CONFIG_HOME/orveline" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' "$work/tone.mp3" \
-    >"$XDG_CONFIG_HOME/orveline/Orveline.ini"
+e2e_music_settings "$work"
 for host in TakeoverA TakeoverB; do
     "$1" "$host" mapped >/dev/null &
     pids+=($!)

@@ -49,6 +49,7 @@
 #
 # Files
 #   e2e_make_mp3 <file.mp3>         two seconds of noise as an MP3 (music for a run)
+#   e2e_music_settings <dir>        settings and environment of a run that plays <dir>/tone.mp3
 #   e2e_file_size <file>            its size in bytes, 0 when it does not exist
 #   e2e_growth <file> <seconds>     bytes it grows by over that time (music written to a file)
 #
@@ -301,6 +302,17 @@ e2e_make_mp3() {
     head -c 352800 /dev/urandom >"$E2E_TMP/noise.raw"
     lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 128 \
         "$E2E_TMP/noise.raw" "$1" 2>/dev/null || fail "cannot make the MP3 $1"
+}
+
+# e2e_music_settings <dir>: the environment of a run that plays <dir>/tone.mp3: its own settings
+# file (music from that file) and runtime folder under <dir>, and SDL's audio written to a file.
+e2e_music_settings() {
+    e2e_make_mp3 "$1/tone.mp3"
+    export XDG_CONFIG_HOME="$1/config" XDG_RUNTIME_DIR="$1/run" SDL_AUDIODRIVER=disk
+    mkdir -p "$XDG_CONFIG_HOME/orveline" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' "$1/tone.mp3" \
+        >"$XDG_CONFIG_HOME/orveline/Orveline.ini"
 }
 
 e2e_file_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
