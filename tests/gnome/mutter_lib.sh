@@ -122,8 +122,10 @@ def key(code):
     session.NotifyKeyboardKeycode(dbus.UInt32(code), False)
 
 
-# NOTE: the first key press of a session is lost: a harmless one (Shift) goes first.
+# NOTE: the first key press of a session is lost: a harmless one (Shift) goes first. Buttons
+# reach no window until the pointer has moved once: a small move puts it on the desktop.
 key(42)
+session.NotifyPointerMotionRelative(5.0, 5.0)
 print("ready", flush=True)
 for line in sys.stdin:
     words = line.split()
