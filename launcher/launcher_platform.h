@@ -50,6 +50,9 @@ class StartedProgram {
   public:
     virtual ~StartedProgram() = default;
     virtual bool running() = 0;
+    // Ends it now, asked to end first where the system can ask (a termination request to the
+    // run); where it cannot, the program is left to end by itself.
+    virtual void stop() {}
 };
 
 class LauncherPlatform {

@@ -78,6 +78,7 @@ class SharedProgram final : public StartedProgram {
     explicit SharedProgram(std::shared_ptr<StartedProgram> program)
         : program_(std::move(program)) {}
     bool running() override { return program_->running(); }
+    void stop() override { program_->stop(); }
 
   private:
     std::shared_ptr<StartedProgram> program_;

@@ -258,6 +258,7 @@ std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(
       public:
         explicit Started(std::shared_ptr<ChildProcess> child) : child_(std::move(child)) {}
         bool running() override { return child_->running(); }
+        void stop() override { child_->stop(); }
 
       private:
         std::shared_ptr<ChildProcess> child_;

@@ -6,6 +6,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -117,6 +118,37 @@ Window findSaverWindowAt(Display* display, Window root, int depth) {
     return None;
 }
 
+// Xwayland names itself by an extension of its own, older ones by their outputs' names.
+bool isXwayland(Display* display, Window root) {
+    int opcode = 0, eventBase = 0, errorBase = 0;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &eventBase, &errorBase)) return true;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) return false;
+    ScreenResources resources(XRRGetScreenResourcesCurrent(display, root));
+    for (int i = 0; resources && i < resources->noutput; ++i) {
+        OutputInfo info(XRRGetOutputInfo(display, resources.get(), resources->outputs[i]));
+        if (info && std::strncmp(info->name, "XWAYLAND", 8) == 0) return true;
+    }
+    return false;
+}
+
+Atom atom(Display* display, const char* name) {
+    return XInternAtom(display, name, False);
+}
+
+void sendToWindowManager(Display* display, Window window, const char* type,
+                         const std::array<long, 5>& data) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = atom(display, type);
+    event.xclient.format = 32;
+    for (std::size_t i = 0; i < data.size(); ++i) event.xclient.data.l[i] = data[i];
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, window, &attributes);
+    XSendEvent(display, attributes.root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+}
+
 }  // namespace
 
 X11Placement fullScreenPlacement(Display* display, int screen) {
@@ -125,6 +157,10 @@ X11Placement fullScreenPlacement(Display* display, int screen) {
     p.parent = RootWindow(display, screen);
     p.width = DisplayWidth(display, screen);
     p.height = DisplayHeight(display, screen);
+    // NOTE: under Xwayland the compositor gives the keyboard only to a window it manages and
+    // focuses itself, and ignores X grabs: an unmanaged window that sets the X focus gets keys
+    // only by chance, and the window underneath gets the rest.
+    p.managed = isXwayland(display, p.parent);
     return p;
 }
 
@@ -167,10 +203,10 @@ X11RendererWindow::X11RendererWindow(Display* display, int screen, GLXFBConfig c
     if (placement.kind == Kind::FullScreen)
         attributes.event_mask |=
             KeyPressMask | ButtonPressMask | PointerMotionMask | FocusChangeMask | EnterWindowMask;
-    // NOTE: no window manager may frame the full-screen window, nor a child of the root itself
-    // (--root without a daemon). Such a window carries no EWMH state: it means nothing there,
-    // and Xwayland under some compositors aborts the compositor on it.
-    attributes.override_redirect = placement.kind == Kind::FullScreen ||
+    // NOTE: no window manager may frame the full-screen window (unless it is to manage it), nor
+    // a child of the root itself (--root without a daemon). Such a window carries no EWMH state:
+    // it means nothing there, and Xwayland under some compositors aborts the compositor on it.
+    attributes.override_redirect = (placement.kind == Kind::FullScreen && !placement.managed) ||
                                    (placement.kind == Kind::Hosted && placement.parent == root);
     window_ = XCreateWindow(
         display, placement.parent, placement.x, placement.y, static_cast<unsigned>(placement.width),
@@ -191,6 +227,7 @@ X11RendererWindow::X11RendererWindow(Display* display, int screen, GLXFBConfig c
     classHint.res_name = resName;
     classHint.res_class = resClass;
     XSetClassHint(display, window_, &classHint);
+    if (placement.kind == Kind::FullScreen && placement.managed) setManagedState();
     if (placement.kind == Kind::Hosted) {
         // A host that went before the child was made leaves nothing to draw in.
         XSync(display, False);
@@ -233,11 +270,60 @@ void X11RendererWindow::coverScreen(int screen) {
     if (XGetGeometry(display_, RootWindow(display_, screen), &root, &x, &y, &width, &height,
                      &border, &depth))
         reshape(0, 0, static_cast<int>(width), static_cast<int>(height));
+    if (placement_.managed) requestAllMonitors();
+}
+
+// Before the map: full screen above everything, without a frame, focused by the manager.
+void X11RendererWindow::setManagedState() {
+    const Atom state[] = {atom(display_, "_NET_WM_STATE_FULLSCREEN"),
+                          atom(display_, "_NET_WM_STATE_ABOVE")};
+    XChangeProperty(display_, window_, atom(display_, "_NET_WM_STATE"), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(state), 2);
+    const long noDecorations[5] = {2, 0, 0, 0, 0};  // flags: decorations; decorations: none
+    const Atom motif = atom(display_, "_MOTIF_WM_HINTS");
+    XChangeProperty(display_, window_, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(noDecorations), 5);
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(display_, window_, &hints);
+}
+
+// Full screen over every monitor, not only the one a window manager would choose: the
+// Xinerama heads at the screen's top, bottom, left and right edges.
+void X11RendererWindow::requestAllMonitors() {
+    int eventBase = 0, errorBase = 0, count = 0;
+    if (!XineramaQueryExtension(display_, &eventBase, &errorBase) || !XineramaIsActive(display_))
+        return;
+    std::unique_ptr<XineramaScreenInfo, XFreeDeleter> heads(XineramaQueryScreens(display_, &count));
+    if (!heads || count < 2) return;
+    const XineramaScreenInfo* h = heads.get();
+    long top = 0, bottom = 0, left = 0, right = 0;
+    for (int i = 1; i < count; ++i) {
+        if (h[i].y_org < h[top].y_org) top = i;
+        if (h[i].y_org + h[i].height > h[bottom].y_org + h[bottom].height) bottom = i;
+        if (h[i].x_org < h[left].x_org) left = i;
+        if (h[i].x_org + h[i].width > h[right].x_org + h[right].width) right = i;
+    }
+    sendToWindowManager(display_, window_, "_NET_WM_FULLSCREEN_MONITORS",
+                        {top, bottom, left, right, 1});
+}
+
+void X11RendererWindow::requestFocus() {
+    // From a pager-like source: honoured without a user's timestamp.
+    sendToWindowManager(display_, window_, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0, 0, 0});
+    XFlush(display_);
 }
 
 void X11RendererWindow::grabInput() {
     if (window_ == None || placement_.kind != X11Placement::Kind::FullScreen) return;
-    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    if (placement_.managed) {
+        if (grabAttempts_ == 0) requestAllMonitors();
+        requestFocus();
+    } else {
+        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    }
     if (!keyboardGrabbed_)
         keyboardGrabbed_ = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
                                          CurrentTime) == GrabSuccess;

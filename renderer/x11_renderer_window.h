@@ -22,6 +22,9 @@ struct X11Placement {
     Window parent = None;  // the root window, or the host
     int x = 0, y = 0;
     int width = 1, height = 1;
+    // A full-screen window that the window manager manages and focuses, rather than one that
+    // takes the screen and input by itself (see fullScreenPlacement).
+    bool managed = false;
 };
 
 // Over the whole X screen: every monitor is inside it.
@@ -51,7 +54,8 @@ class X11RendererWindow {
     // After a RandR change: covers the X screen at its new size.
     void coverScreen(int screen);
 
-    // Focus, keyboard and pointer for a full-screen window; released with the window.
+    // Focus, keyboard and pointer for a full-screen window; released with the window. A managed
+    // one asks the window manager for all monitors and the focus first.
     void grabInput();
     // NOTE: a grab fails while another client holds one (a menu, a launcher closing its own);
     // the loop calls this to try again for a while, since without the grabs input may never
@@ -61,6 +65,10 @@ class X11RendererWindow {
     bool focusWentElsewhere() const;
 
   private:
+    void setManagedState();
+    void requestAllMonitors();
+    void requestFocus();
+
     Display* display_;
     X11Placement placement_;
     Colormap colormap_ = None;

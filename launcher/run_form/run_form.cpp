@@ -50,7 +50,7 @@ void loadRunForm(LauncherPlatform& platform, LauncherState& state, const RunPlac
     if (instance) return;
     instance = std::make_unique<RunFormInstance>(platform, state, placement);
     Veyra_S& form = instance->form;
-    instance->closeRequests = watchCloseRequests([&form] { form.Form_QueryUnload(); });
+    instance->closeRequests = watchCloseRequests([&form] { form.EndRunRequested(); });
     form.Load();
 }
 

@@ -137,6 +137,13 @@ void Veyra_S::Timer3_Timer() {
     Form_QueryUnload();
 }
 
+void Veyra_S::EndRunRequested() {
+    resumeNext([&] {
+        if (renderer_) renderer_->stop();
+    });
+    Form_QueryUnload();
+}
+
 void Veyra_S::Form_QueryUnload() {
     resumeNext([&] { MusicLock_->setEnabled(false); });
     resumeNext([&] {

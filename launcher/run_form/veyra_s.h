@@ -64,6 +64,9 @@ class Veyra_S {
     void MusicLock_Timer();
     // Ends the process; never returns.
     void Form_QueryUnload();
+    // A request from outside to end the run (a termination signal): the renderer ends with the
+    // run, whether or not it would outlive the launcher, then Form_QueryUnload.
+    void EndRunRequested();
 
     UiTimer& Timer1() { return *Timer1_; }
     UiTimer& Timer2() { return *Timer2_; }

@@ -2,7 +2,8 @@
 # The full-screen run on Linux: "Orveline.scr /s" starts the renderer, shows no window of its own
 # but has one titled "Veyra_Main", plays the MP3 of its settings (SDL's disk driver writes it to a
 # file), refuses a second /s, and ends within 300 ms of the renderer's window going, whether a
-# key ended the renderer or SIGKILL did; SIGTERM to the launcher ends it and leaves the renderer;
+# key ended the renderer or SIGKILL did; SIGTERM, SIGINT or SIGHUP to the launcher ends the run,
+# renderer and music included, while SIGKILL to it leaves the renderer;
 # a renderer file that cannot be started, or a renderer that ends before its window, ends the run
 # at once.
 set -u
@@ -73,16 +74,24 @@ sleep 0.3
 kill -KILL $(renderer_pids)
 ends_after_window "SIGKILL to the renderer"
 
-# 3. SIGTERM to the launcher: it ends at once and the renderer runs on.
+# 3. A termination request to the launcher (SIGTERM, SIGINT, SIGHUP) ends the whole run: the
+# launcher with 0, the renderer and the music within 1 s. SIGKILL ends the launcher alone.
+for signal in TERM INT HUP; do
+    start_run
+    kill -"$signal" "$launcher_pid"
+    e2e_wait_exit "$launcher_pid" 2 || fail "SIG$signal did not end the launcher within 2 s"
+    launcher_pid=""
+    [ "$E2E_RC" -eq 0 ] || fail "the launcher ended with $E2E_RC on SIG$signal"
+    sleep 1
+    [ -z "$(renderer_pids)" ] || fail "a renderer is left 1 s after SIG$signal to the launcher"
+    [ "$(e2e_growth "$SDL_DISKAUDIOFILE" 0.3)" -eq 0 ] || fail "music goes on after SIG$signal"
+done
 start_run
-kill -TERM "$launcher_pid"
-for ((i = 0; i < 100; i++)); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.02; done
-kill -0 "$launcher_pid" 2>/dev/null && fail "SIGTERM did not end the launcher within 2 s"
-wait "$launcher_pid"
-rc=$?
+kill -KILL "$launcher_pid"
+wait "$launcher_pid" 2>/dev/null
 launcher_pid=""
-[ "$rc" -eq 0 ] || fail "the launcher ended with $rc on SIGTERM (its close handling did not run)"
-has_window OrvelineVC || fail "ending the launcher ended the renderer"
+sleep 0.3
+has_window OrvelineVC || fail "a killed launcher took the renderer with it"
 
 # 4. A renderer file that is no program: the run ends at once instead of waiting for a window
 # (the watch goes by title, so the renderer left running above must go first).

@@ -230,6 +230,20 @@ TEST_F(RunFormTest, CloseRequestFromElsewhereStopsTheMusicAndEndsWhileTheRendere
     EXPECT_TRUE(closeEndsProcess([&] { platform.close("Veyra_Main"); }));
     EXPECT_EQ(music.calls, std::vector<std::string>{"StopWAV"});
     EXPECT_EQ(platform.count("end"), 1u);
+    EXPECT_EQ(platform.count("stop"), 0u);
+}
+
+// A termination signal ends the renderer too, though a full-screen one outlives the launcher.
+TEST_F(RunFormTest, EndRunRequestStopsTheRendererAndTheMusic) {
+    state.BgmKind = 2;
+    state.BgmFile = "song.mp3";
+    platform.windows = {"OrvelineVC"};
+    Veyra_S& form = load();
+    music.calls.clear();
+    EXPECT_TRUE(closeEndsProcess([&] { form.EndRunRequested(); }));
+    EXPECT_EQ(platform.callsOf("stop"), std::vector<std::string>{"stop"});
+    EXPECT_EQ(music.calls, std::vector<std::string>{"StopMP3"});
+    EXPECT_EQ(platform.count("end"), 1u);
 }
 
 // A hosted placement: its own form title, the renderer inside the host and ending with the run,

@@ -102,11 +102,14 @@ class FakeLauncherPlatform : public LauncherPlatform {
     // The started program runs while programRunning says so.
     class FakeProgram : public StartedProgram {
       public:
-        explicit FakeProgram(const bool& running) : running_(running) {}
+        FakeProgram(const bool& running, FakeLauncherPlatform& platform)
+            : running_(running), platform_(platform) {}
         bool running() override { return running_; }
+        void stop() override { platform_.log("stop"); }
 
       private:
         const bool& running_;
+        FakeLauncherPlatform& platform_;
     };
     std::unique_ptr<StartedProgram> startProgram(const std::string& path,
                                                  const std::vector<std::string>& arguments,
@@ -116,7 +119,7 @@ class FakeLauncherPlatform : public LauncherPlatform {
         log("start " + started + "|" + std::to_string(showState) +
             (endsWithLauncher ? "|ends" : ""));
         if (!startSucceeds) return nullptr;
-        return std::make_unique<FakeProgram>(programRunning);
+        return std::make_unique<FakeProgram>(programRunning, *this);
     }
     bool holdMusicLock() override {
         log("musicLock");

@@ -4,7 +4,8 @@
 #   native      `orveline`: both outputs animate (two screenshots of each a moment apart differ,
 #               neither is black), the run stays up without input, a second launcher or renderer
 #               ends at once, one key (wtype) ends it and no process of ours is left
-#   no_display  the same with DISPLAY unset, and the music plays
+#   no_display  the same with DISPLAY unset, and the music plays; SIGTERM to the launcher, not a
+#               key, ends it: nothing of ours is left 1 s later, and the music stops
 #   xwayland    the renderer alone with WAYLAND_DISPLAY unset, through Xwayland: still up and
 #               drawing after 10 s
 #   swayidle    `swayidle -w timeout 2 orveline` starts the run once the desktop is idle
@@ -131,7 +132,15 @@ case "$case_name" in
         as_user timeout 10 $command || fail "a second start failed"
         as_user timeout 10 "$work/bin/Orveline.dll" || fail "a second renderer failed"
         [ "$(ours | grep -c .)" -eq 2 ] || fail "a second start did not end at once: $(ours)"
-        check_key_ends
+        if [ "$case_name" = native ]; then
+            check_key_ends
+        else
+            pkill -TERM -u "$user" -x Orveline.scr
+            sleep 1
+            [ -z "$(ours)" ] || fail "left 1 s after SIGTERM to the launcher: $(ours)"
+            [ "$(e2e_growth "$home/audio.raw" 0.3)" -eq 0 ] || fail "music goes on after SIGTERM"
+            log "SIGTERM to the launcher ended the run"
+        fi
         ;;
     xwayland)
         as_user swaymsg exec "env -u WAYLAND_DISPLAY $work/bin/Orveline.dll" >/dev/null ||
