@@ -109,7 +109,8 @@ class LinuxIdlePlatform final : public IdleWatcherPlatform {
   public:
     explicit LinuxIdlePlatform(std::string program) : program_(std::move(program)) {
         timer_.setSingleShot(true);
-        timer_.setTimerType(Qt::CoarseTimer);
+        // One wake-up either way; a coarse timer could start a run seconds late.
+        timer_.setTimerType(Qt::PreciseTimer);
     }
     bool idleInhibited() override { return SessionIdleInhibited(); }
     std::int64_t idleTimeMs() override { return x11 ? x11->idleTimeMs() : -1; }
@@ -121,7 +122,11 @@ class LinuxIdlePlatform final : public IdleWatcherPlatform {
     void startTimer(std::int64_t ms) override { timer_.start(static_cast<int>(ms)); }
     void stopTimer() override { timer_.stop(); }
     bool startRun() override {
-        if (run.start(program_, {"/s"})) return true;
+        if (run.start(program_, {"/s"})) {
+            std::printf("orveline: the desktop is idle: a full-screen run starts\n");
+            std::fflush(stdout);
+            return true;
+        }
         std::fprintf(stderr, "orveline: cannot start %s\n", program_.c_str());
         return false;
     }

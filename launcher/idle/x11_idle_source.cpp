@@ -24,6 +24,12 @@ std::unique_ptr<X11IdleSource> X11IdleSource::Connect(std::string& error) {
 
 X11IdleSource::X11IdleSource(DisplayHandle display) : display_(std::move(display)) {}
 
+X11IdleSource::~X11IdleSource() {
+    // NOTE: closing a connection the server has ended is an I/O error, which Xlib answers by
+    // ending the process; the process is ending anyway, so the connection's memory goes with it.
+    if (lost_) static_cast<void>(display_.release());
+}
+
 bool X11IdleSource::xscreensaverRunning() {
     ::Display* display = display_.get();
     const Atom version = XInternAtom(display, "_SCREENSAVER_VERSION", False);
@@ -65,7 +71,10 @@ int X11IdleSource::fd() const {
 bool X11IdleSource::dispatch() {
     // NOTE: Xlib ends the process when it finds the connection gone; look first.
     char byte = 0;
-    if (::recv(fd(), &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0) return false;
+    if (::recv(fd(), &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
+        lost_ = true;
+        return false;
+    }
     while (XPending(display_.get()) > 0) {
         XEvent event;
         XNextEvent(display_.get(), &event);

@@ -17,6 +17,9 @@ class X11IdleSource {
     // The display named by DISPLAY, with the extension; otherwise nothing, and error says why.
     static std::unique_ptr<X11IdleSource> Connect(std::string& error);
     explicit X11IdleSource(DisplayHandle display);
+    ~X11IdleSource();
+    X11IdleSource(const X11IdleSource&) = delete;
+    X11IdleSource& operator=(const X11IdleSource&) = delete;
 
     // XScreenSaver's daemon marks a window of its own, a child of the root, with its version.
     bool xscreensaverRunning();
@@ -28,6 +31,7 @@ class X11IdleSource {
 
   private:
     DisplayHandle display_;
+    bool lost_ = false;
 };
 
 }  // namespace orveline
