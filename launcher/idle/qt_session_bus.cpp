@@ -13,18 +13,19 @@ namespace orveline {
 
 namespace {
 
-const QString kMonitorService = QStringLiteral("org.gnome.Mutter.IdleMonitor");
-const QString kMonitorPath = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
-const QString kMonitorInterface = QStringLiteral("org.gnome.Mutter.IdleMonitor");
+constexpr char kMonitorService[] = "org.gnome.Mutter.IdleMonitor";
+constexpr char kMonitorPath[] = "/org/gnome/Mutter/IdleMonitor/Core";
+constexpr char kMonitorInterface[] = "org.gnome.Mutter.IdleMonitor";
 // A bus call that hangs must not hold the watcher up.
 constexpr int kCallTimeoutMs = 2000;
 // GsmInhibitorFlag: idle.
 constexpr uint kInhibitIdle = 8;
 
-bool serviceOnBus(const QString& name) {
+bool serviceOnBus(const char* name) {
     if (!SessionBusKnown()) return false;
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface()->isServiceRegistered(name).value();
+    return bus.isConnected() &&
+           bus.interface()->isServiceRegistered(QString::fromLatin1(name)).value();
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ bool SessionBusKnown() {
 }
 
 bool SessionIdleInhibited() {
-    if (!serviceOnBus(QStringLiteral("org.gnome.SessionManager"))) return false;
+    if (!serviceOnBus("org.gnome.SessionManager")) return false;
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
         QStringLiteral("org.gnome.SessionManager"), QStringLiteral("IsInhibited"));
@@ -51,7 +52,7 @@ bool SessionIdleInhibited() {
 }
 
 bool MateScreensaverRunning() {
-    return serviceOnBus(QStringLiteral("org.mate.ScreenSaver"));
+    return serviceOnBus("org.mate.ScreenSaver");
 }
 
 std::unique_ptr<MutterIdleSource> MutterIdleSource::Connect(std::uint64_t timeoutMs,
