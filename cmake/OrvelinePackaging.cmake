@@ -4,6 +4,8 @@
 #   <prefix>/libexec/xscreensaver/   the XScreenSaver hack (a link) and, in share/, its description
 #   <prefix>/share/applications/     the menu entry "Orveline settings" and the MATE/Xfce theme
 #   <prefix>/share/icons, man, doc   icon, orveline(1), copyright and changelog
+#   <prefix>/lib/systemd/user/, <prefix>/share/orveline/
+#                                    the idle watcher as a user unit and as an autostart entry
 # The package's library dependencies come from dpkg-shlibdeps; the dialog's Japanese font is added.
 if(WIN32)
   return()
@@ -36,6 +38,11 @@ install(FILES ${packaging}/orveline-screensaver.desktop
 install(FILES ${packaging}/orveline-settings.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/orveline.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 install(FILES ${packaging}/copyright DESTINATION ${ORVELINE_INSTALL_DOCDIR})
+# The idle watcher, for the user to enable: `systemctl --user enable --now orveline-idle.service`,
+# or a copy of the entry in ~/.config/autostart (an entry in /etc/xdg/autostart would start it
+# for every user).
+install(FILES ${packaging}/orveline-idle.service DESTINATION lib/systemd/user)
+install(FILES ${packaging}/orveline-idle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/orveline)
 
 # Debian keeps manual pages and changelogs compressed, without a time stamp in the gzip header.
 find_program(ORVELINE_GZIP gzip REQUIRED)
@@ -57,8 +64,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Glowing streamlines of a slowly changing wind field drift towards you in the
 dark, drawn with OpenGL, with background music from an audio CD or an MP3 or
 WAV file if you like. It runs inside XScreenSaver or the MATE screensaver, or
-full screen on its own, on X11 and on Wayland desktops (started by swayidle
-on sway); 'orveline settings' chooses the music.")
+full screen on its own, on X11 and on Wayland desktops, started by its own idle
+watcher (orveline --on-idle, shipped as a systemd user unit and an autostart
+entry); 'orveline settings' chooses the music.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

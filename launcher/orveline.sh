@@ -7,6 +7,8 @@
 #   orveline --window-id ID  the live picture inside the X window ID, without music
 #   orveline --add-to-xscreensaver
 #                            add "orveline --root" to your XScreenSaver list (~/.xscreensaver)
+#   orveline --on-idle [SECONDS]
+#                            start a full-screen run whenever the desktop is idle that long (600)
 #   orveline --version       print the version
 #   orveline /x ...          any screen-saver command line, passed on as it is
 here=$(dirname "$(readlink -f "$0")")
@@ -16,7 +18,7 @@ case "${1-}" in
     settings | config) exec "$scr" /c ;;
     preview) exec "$scr" /p "${2-}" ;;
     -h | --help)
-        sed -n '2,11s/^# \{0,1\}//p' "$0"
+        sed -n '2,13s/^# \{0,1\}//p' "$0"
         exit 0 ;;
     *) exec "$scr" "$@" ;;
 esac

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hosted/x11_hosted_run.h"
+#include "idle/qt_idle_main.h"
 #include "launcher_state.h"
 #include "veyra_b.h"
 #include "wayland_launcher_platform.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const std::optional<int> code = orveline::AddToXScreenSaver(arguments)) return *code;
+    if (const std::optional<int> code = orveline::OnIdle(arguments)) return *code;
     // Started by a screen-saver daemon: a hosted run instead of the screen-saver switches.
     const orveline::HostedCommand hosted =
         orveline::ParseHostedCommand(arguments, std::getenv("XSCREENSAVER_WINDOW"));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Orveline under a real MATE screensaver, from the package unpacked with dpkg -x, set up as the
 # README says: theme "screensavers-orveline", mode single. --activate shows the moving picture,
-# and --deactivate leaves no process of ours.
+# and --deactivate leaves no process of ours; "orveline --on-idle" leaves idle
+# starts to the screensaver and ends.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/daemon_lib.sh"
@@ -42,6 +43,10 @@ command_saver() {
 }
 saver_up() { [ -s "$home/bus" ] && command_saver --query >/dev/null 2>&1; }
 e2e_wait 15 saver_up || fail "the screensaver did not start: $(tail -n 5 "$work/daemon.log")"
+out=$(as_user env DBUS_SESSION_BUS_ADDRESS="$(cat "$home/bus")" timeout 10 orveline --on-idle 3) ||
+    fail "--on-idle beside the screensaver failed: $out"
+grep -q '^orveline: The MATE screensaver runs' <<<"$out" ||
+    fail "--on-idle did not leave idle starts to the screensaver: $out"
 
 command_saver --activate >/dev/null || fail "--activate failed"
 renderer_starts 15 || fail "no renderer 15 s after --activate: $(tail -n 5 "$work/daemon.log")"

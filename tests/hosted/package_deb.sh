@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package: `--target package` makes orveline_<version>_amd64.deb; it holds the
 # programs, the command, the XScreenSaver hack and description, the desktop files, the icon, the
-# manual page and the copyright; its dependencies name the libraries and the Japanese font; and
-# lintian finds no error in it. Leaves the package in the build tree for the daemon test.
+# manual page, the copyright, and the idle watcher's user unit and autostart entry; its
+# dependencies name the libraries and the Japanese font; and lintian finds no error in it.
+# Leaves the package in the build tree for the daemon test.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 : "${ORVELINE_BUILD:?}"
@@ -21,7 +22,8 @@ for path in usr/bin/orveline usr/lib/orveline/Orveline.scr usr/lib/orveline/Orve
     usr/share/applications/screensavers/orveline.desktop \
     usr/share/applications/orveline-settings.desktop \
     usr/share/icons/hicolor/32x32/apps/orveline.png usr/share/man/man1/orveline.1.gz \
-    usr/share/doc/orveline/copyright; do
+    usr/share/doc/orveline/copyright usr/lib/systemd/user/orveline-idle.service \
+    usr/share/orveline/orveline-idle.desktop; do
     grep -qx "./$path" <<<"$listing" || fail "the package lacks /$path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Orveline under a real XScreenSaver daemon, from the package unpacked with dpkg -x. On a copy of
 # a ~/.xscreensaver written by the daemon's settings, "orveline --add-to-xscreensaver" adds one
-# line and keeps the rest, and changes nothing the second time. The daemon then runs it: after
+# line and keeps the rest, and changes nothing the second time; "orveline --on-idle" leaves idle
+# starts to the daemon and ends. The daemon then runs it: after
 # -activate the picture shows in the daemon's window and the music plays; after -deactivate no
 # process of ours is left within 1 s and the music stops.
 set -u
@@ -33,6 +34,8 @@ added=$(diff "$work/before" "$home/.xscreensaver" | grep '^[<>]')
 cp "$home/.xscreensaver" "$work/once"
 as_user orveline --add-to-xscreensaver >/dev/null || fail "--add-to-xscreensaver failed again"
 cmp -s "$work/once" "$home/.xscreensaver" || fail "a second --add-to-xscreensaver changed the file"
+out=$(as_user timeout 10 orveline --on-idle 3) || fail "--on-idle beside the daemon failed: $out"
+grep -q '^orveline: XScreenSaver runs' <<<"$out" || fail "--on-idle did not leave it to the daemon: $out"
 
 # 2. Activate: the daemon starts us in its window.
 xscreensaver-command -activate >/dev/null || fail "-activate failed"

@@ -9,6 +9,9 @@
 #   xwayland    the renderer alone with WAYLAND_DISPLAY unset, through Xwayland: still up and
 #               drawing after 10 s
 #   swayidle    `swayidle -w timeout 2 orveline` starts the run once the desktop is idle
+#   on_idle     `orveline --on-idle 3`, without swayidle, starts the run 3 s after the last input
+#               and again 3 s after a key ended it; a second watcher ends at once; SIGTERM to the
+#               watcher leaves no process of ours
 #   outputs     an output added during a run gets its own animation; one removed takes its
 #               surface with it and the run goes on (where this sway can remove one: 1.7 cannot,
 #               and the log says so); SIGTERM to the renderer ends the run
@@ -22,7 +25,7 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 : "${ORVELINE_DIST:?}"
-case_name=${1:?usage: sway_e2e.sh native|no_display|xwayland|swayidle|outputs|dialog|pointer|scale [pointer tool]}
+case_name=${1:?usage: sway_e2e.sh native|no_display|xwayland|swayidle|on_idle|outputs|dialog|pointer|scale [pointer tool]}
 skip_unless_built "$ORVELINE_DIST/Orveline.scr" launcher
 # NOTE: sway refuses to run as root, so it runs as an account of its own.
 if [ "$(id -u)" -ne 0 ]; then
@@ -165,6 +168,29 @@ case "$case_name" in
         sleep 1.5
         check_outputs
         check_key_ends
+        ;;
+    on_idle)
+        start=$(now_ms)
+        as_user swaymsg exec "$work/bin/orveline --on-idle 3 >$home/watcher.log 2>&1" >/dev/null ||
+            fail "swaymsg exec failed"
+        wait_renderer
+        after=$(($(now_ms) - start))
+        [ "$after" -ge 2900 ] || fail "the run started after $after ms, before the idle time"
+        log "$(head -n1 "$home/watcher.log"); the run started after $after ms"
+        out=$(as_user timeout 10 "$work/bin/orveline" --on-idle 3 2>&1) || fail "second: $out"
+        grep -q 'already runs' <<<"$out" || fail "a second watcher said: $out"
+        sleep 1.5
+        as_user wtype -k space -s 100 -k space || fail "wtype failed"
+        start=$(now_ms)
+        for _ in $(seq 60); do renderer_up || break; sleep 0.05; done
+        renderer_up && fail "a key did not end the run"
+        wait_renderer
+        after=$(($(now_ms) - start))
+        [ "$after" -ge 2900 ] || fail "the next run started $after ms after the key"
+        log "the next run started $after ms after the key"
+        watcher=$(ps -u "$user" -o pid=,args= | awk '/Orveline\.scr --on-idle/ { print $1 }')
+        kill -TERM $watcher
+        wait_ended "left 3 s after SIGTERM to the watcher"
         ;;
     outputs)
         as_user swaymsg exec "$work/bin/orveline" >/dev/null || fail "swaymsg exec failed"
