@@ -27,6 +27,7 @@ daemon_setup() {
     user=orveline-saver
     id "$user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$user" || fail "cannot add $user"
     e2e_at_exit 'pkill -KILL -u "$user"'
+    e2e_at_kill "pkill -KILL -u $user"
     work=$E2E_TMP
     chmod 755 "$work"
     pkg="$work/pkg"
