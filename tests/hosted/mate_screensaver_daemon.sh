@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/daemon_lib.sh"
 command -v mate-screensaver >/dev/null || fail "mate-screensaver is not installed"
 daemon_setup
 # The session: its bus, the settings service the bus starts, and the screensaver.
-daemon_own='^(dbus-run-sessio|dbus-daemon|dconf-service|mate-screensav)$'
+daemon_own='^(dbus-run-sessio|dbus-daemon|dconf-service|mate-screensave)$'
 
 # NOTE: the MATE screensaver runs a theme's command only from its known hack folders, among them
 # /usr/libexec/xscreensaver where the package puts its link. The package is unpacked here, not
