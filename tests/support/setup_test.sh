@@ -53,7 +53,8 @@ chmod +x "$fake"/*
 run_setup() {
     local loader=$1
     shift
-    : >"$FAKE/apt.log" >"$FAKE/arches" >"$FAKE/missing" >"$FAKE/unavailable"
+    local f
+    for f in apt.log arches missing unavailable; do : >"$FAKE/$f"; done
     local list="$FAKE/missing" p
     for p in "$@"; do
         [ "$p" = -- ] && { list="$FAKE/unavailable"; continue; }
