@@ -48,6 +48,11 @@ int main(int argc, char** argv) {
     }
     // Window look-ups and re-parenting are X11's, so the forms are X11 windows where X is.
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", x11 ? "xcb" : "wayland", 1);
+    // Qt's accessibility bridge looks for the session bus. With none in the environment (a
+    // daemon started outside a desktop session) libdbus would launch one that outlives us; an
+    // address of no known transport makes the look-up fail at once instead.
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (!bus || !*bus) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 
     char programName[] = "Orveline.scr";
     char* qtArgv[] = {programName, nullptr};

@@ -5,9 +5,11 @@
 // per monitor) plays the music.
 #include "x11_hosted_run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -20,6 +22,11 @@
 namespace orveline {
 
 namespace {
+
+bool isRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 bool readFile(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
@@ -77,7 +84,10 @@ std::optional<int> AddToXScreenSaver(const std::vector<std::string>& arguments) 
         std::fprintf(stderr, "orveline: cannot read %s\n", path.c_str());
         return 1;
     }
-    readFile("/etc/X11/app-defaults/XScreenSaver", defaults);
+    // The daemon's own file, from the first place the X Toolkit would take it from.
+    for (const std::string& file : XScreenSaverDefaultsPaths(std::getenv("XFILESEARCHPATH"))) {
+        if (isRegularFile(file) && readFile(file, defaults)) break;
+    }
     if (!AddToXScreenSaverList(text, defaults)) {
         std::printf("orveline: %s already lists Orveline\n", path.c_str());
         return 0;

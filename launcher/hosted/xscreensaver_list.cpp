@@ -89,6 +89,38 @@ std::string defaultPrograms(const std::string& appDefaults, const std::string& e
 
 }  // namespace
 
+std::vector<std::string> XScreenSaverDefaultsPaths(const char* fileSearchPath) {
+    if (!fileSearchPath || !*fileSearchPath) {
+        return {"/etc/X11/app-defaults/XScreenSaver", "/usr/share/X11/app-defaults/XScreenSaver",
+                "/usr/lib/X11/app-defaults/XScreenSaver"};
+    }
+    std::vector<std::string> paths;
+    std::string path;
+    for (const char* c = fileSearchPath;; ++c) {
+        if (*c == '\0' || *c == ':') {
+            if (!path.empty()) paths.push_back(path);
+            path.clear();
+            if (*c == '\0') break;
+        } else if (*c != '%') {
+            path += *c;
+        } else if (c[1] == 'N') {
+            path += "XScreenSaver";
+            ++c;
+        } else if (c[1] == 'T') {
+            path += "app-defaults";
+            ++c;
+        } else if (c[1] == ':' || c[1] == '%') {
+            path += c[1];
+            ++c;
+        } else if (c[1] != '\0' && std::string("LltcCS").find(c[1]) != std::string::npos) {
+            ++c;  // no language, customization or suffix
+        } else {
+            path += '%';
+        }
+    }
+    return paths;
+}
+
 bool IsOrvelineEntry(const std::string& text) {
     std::string entry = trimmed(text);
     if (!entry.empty() && entry[0] == '-') entry = trimmed(entry.substr(1));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace orveline {
 
@@ -23,5 +24,11 @@ bool IsOrvelineEntry(const std::string& entry);
 // setting from its defaults. Returns false, and leaves the text, when the list has an Orveline
 // entry already, enabled or not (a disabled one is the user's choice).
 bool AddToXScreenSaverList(std::string& text, const std::string& appDefaults);
+
+// Where the X Toolkit looks for the daemon's class resources (its app-defaults file), in
+// order: the elements of fileSearchPath (XFILESEARCHPATH) when it is set, with %N, %T and the
+// escapes %: and %% filled in and the language, customization and suffix empty, as for a class
+// file looked up with no language; else the system's usual folders.
+std::vector<std::string> XScreenSaverDefaultsPaths(const char* fileSearchPath);
 
 }  // namespace orveline

@@ -2,8 +2,11 @@
 # tests/support/display.sh): the Debian package unpacked with dpkg -x, an account of its own for
 # the daemon, that account's home, and an Xvfb it may connect to.
 #   daemon_setup                  all of that; $work, $pkg, $home, $user; skips unless root
-#   as_user <command...>          run as the account, with the display and the package on PATH
-#   ours                          the live processes of the unpacked package
+#   as_user <command...>          run as the account, with the display and the package on PATH,
+#                                 and no session bus, as for a daemon started outside a desktop
+#   daemon_own=<regex>            the names of the daemon's own processes (ps comm)
+#   ours                          every live process of the account that is not the daemon's own:
+#                                 ours, and whatever ours started (a session bus included)
 #   renderer_starts <seconds>     a renderer of ours runs within that time
 #   shows_moving_picture <what>   the screen is no longer black within 10 s, and changes; fails
 #                                 otherwise
@@ -24,6 +27,7 @@ daemon_setup() {
     user=orveline-saver
     id "$user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$user" || fail "cannot add $user"
     e2e_at_exit 'pkill -KILL -u "$user"'
+    e2e_at_kill "pkill -KILL -u $user"
     work=$E2E_TMP
     chmod 755 "$work"
     pkg="$work/pkg"
@@ -36,12 +40,19 @@ daemon_setup() {
 }
 
 as_user() {
-    runuser -u "$user" -- env DISPLAY="$DISPLAY" HOME="$home" XDG_RUNTIME_DIR="$home/run" \
+    runuser -u "$user" -- env -u DBUS_SESSION_BUS_ADDRESS DISPLAY="$DISPLAY" HOME="$home" XDG_RUNTIME_DIR="$home/run" \
         PATH="$pkg/usr/bin:/usr/bin:/bin" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$home/audio.raw" \
         "$@"
 }
 
-ours() { e2e_live_pids "^$pkg/usr/lib/orveline/"; }
+daemon_own='^$'
+ours() {
+    local pid
+    for pid in $(pgrep -u "$user"); do
+        e2e_running "$pid" && ! grep -qE "$daemon_own" "/proc/$pid/comm" 2>/dev/null && echo "$pid"
+    done
+    return 0
+}
 
 renderer_starts() { e2e_wait "$1" _renderer_runs; }
 _renderer_runs() { [ -n "$(e2e_live_pids "^$pkg/usr/lib/orveline/Orveline.dll")" ]; }

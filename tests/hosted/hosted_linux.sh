@@ -3,7 +3,9 @@
 # their host and follow its size, one music stream plays, and a full-screen run's window does not
 # stop them. SIGTERM to the copy without music ends all of its processes within 500 ms and leaves
 # the other's music; a destroyed host ends its run. A preview pane plays no music and SIGHUP ends
-# it. Bad ids, and an open settings dialog, end a copy at once with nothing started.
+# it. Bad ids, and an open settings dialog, end a copy at once with nothing started. With no
+# session bus, as for a daemon outside a desktop session, none is started. In an empty home,
+# --add-to-xscreensaver takes the daemon's list from where the X Toolkit finds its file.
 #   hosted_linux.sh <x11_titled_window>
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
@@ -11,6 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 scr="$ORVELINE_DIST/Orveline.scr"
 titled=$1
 skip_unless_built "$scr" launcher
+unset DBUS_SESSION_BUS_ADDRESS
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -122,4 +125,18 @@ pids+=($!)
 sleep 0.2
 timeout 5 "$scr" --window-id "$host_b" || fail "a hosted copy beside the settings dialog failed"
 [ -z "$(pgrep -f "^$ORVELINE_DIST/Orveline")" ] || fail "left: $(pgrep -af "$ORVELINE_DIST")"
+[ -z "$(e2e_tagged_pids dbus)" ] || fail "a session bus was started: $(e2e_tagged_pids dbus | xargs ps -o args= -p)"
+
+# 6. The daemon's file only under a usr/share folder of the X Toolkit's search path.
+defaults=/etc/X11/app-defaults/XScreenSaver
+if [ -f "$defaults" ]; then
+    mkdir -p "$work/usr/share/X11/app-defaults" "$work/home"
+    cp "$defaults" "$work/usr/share/X11/app-defaults/"
+    HOME="$work/home" XFILESEARCHPATH="$work/etc/X11/%T/%N%C%S:$work/usr/share/X11/%L/%T/%N%S:$work/usr/share/X11/%T/%N%S" \
+        "$scr" --add-to-xscreensaver >/dev/null || fail "--add-to-xscreensaver in an empty home failed"
+    count() { grep -c -- '\\n' "$1"; }  # the entries of the list, each ended by \n
+    [ "$(count "$work/home/.xscreensaver")" -eq $(($(count "$defaults") + 1)) ] &&
+        grep -q "orveline --root" "$work/home/.xscreensaver" ||
+        fail "the new list has $(count "$work/home/.xscreensaver") of the daemon's $(count "$defaults") programs and ours"
+fi
 log "passed"

@@ -112,5 +112,13 @@ TEST(AddToXScreenSaver, AwkwardFiles) {
     }
 }
 
+TEST(XScreenSaverList, DefaultsLookedUpAlongTheToolkitsSearchPath) {
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(XScreenSaverDefaultsPaths(nullptr).at(1), "/usr/share/X11/app-defaults/XScreenSaver");
+    EXPECT_EQ(XScreenSaverDefaultsPaths(""), XScreenSaverDefaultsPaths(nullptr));
+    EXPECT_EQ(XScreenSaverDefaultsPaths("/etc/X11/%L/%T/%N%C%S::/a%:b/%l_%t.%c/%N%%:/x/%Q"),
+              (Paths{"/etc/X11//app-defaults/XScreenSaver", "/a:b/_./XScreenSaver%", "/x/%Q"}));
+}
+
 }  // namespace
 }  // namespace orveline

@@ -8,6 +8,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/daemon_lib.sh"
 command -v mate-screensaver >/dev/null || fail "mate-screensaver is not installed"
 daemon_setup
+# The session: its bus, the services the bus starts (settings, and the accessibility bus that
+# Qt asks for), and the screensaver.
+daemon_own='^(dbus-run-sessio|dbus-daemon|dconf-service|at-spi-bus-laun|at-spi2-registr|mate-screensave)$'
 
 # NOTE: the MATE screensaver runs a theme's command only from its known hack folders, among them
 # /usr/libexec/xscreensaver where the package puts its link. The package is unpacked here, not

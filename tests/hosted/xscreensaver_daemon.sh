@@ -4,13 +4,15 @@
 # line and keeps the rest, and changes nothing the second time; "orveline --on-idle" leaves idle
 # starts to the daemon and ends. The daemon then runs it: after
 # -activate the picture shows in the daemon's window and the music plays; after -deactivate no
-# process of ours is left within 1 s and the music stops.
+# process of ours (a session bus included: the daemon has none) is left within 1 s and the music
+# stops.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/daemon_lib.sh"
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 command -v xscreensaver >/dev/null || fail "xscreensaver is not installed"
 daemon_setup
+daemon_own='^xscreensaver'
 
 # 1. The daemon's own file, set to show the program that is about to be added.
 e2e_make_mp3 "$home/tone.mp3"

@@ -1,6 +1,6 @@
 // A stand-in host for the preview under Wine: a borderless grey top-level window of the given
 // outer size at 10, 10, titled "Orveline preview host". Prints its handle in decimal, then, once
-// a child window "Preview Window" appears in it, "child <left> <top> <right> <bottom> <style>"
+// a child window "Preview Window" shows in it, "child <left> <top> <right> <bottom> <style>"
 // (screen pixels, style in hex), and runs until the window is closed (a WM_CLOSE posted to it
 // destroys it, and its children with it).
 //   win32_host_window <width> <height>
@@ -18,7 +18,9 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_TIMER && !reported) {
         const HWND child = FindWindowExA(window, nullptr, nullptr, "Preview Window");
         RECT rect{};
-        if (child && GetWindowRect(child, &rect)) {
+        // Once shown: the preview takes the host as parent before it sizes and shows itself.
+        if (child && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) &&
+            GetWindowRect(child, &rect)) {
             reported = true;
             std::printf("child %ld %ld %ld %ld %lx\n", rect.left, rect.top, rect.right, rect.bottom,
                         static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)));

@@ -15,6 +15,7 @@ fi
 user=orveline-wayland
 id "$user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$user" || fail "cannot add $user"
 e2e_at_exit 'pkill -KILL -u "$user" 2>/dev/null'
+e2e_at_kill "pkill -KILL -u $user"
 chmod 755 "$E2E_TMP"
 cp "$renderer" "$E2E_TMP/Orveline.dll"
 mkdir -m 700 "$E2E_TMP/run" && chown "$user" "$E2E_TMP/run"

@@ -5,6 +5,8 @@
 # Sourcing it makes a private temporary folder ($E2E_TMP) and sets an EXIT trap that ends every
 # process and X server started through it and removes that folder. A script that needs more
 # clean-up adds it with e2e_at_exit rather than a trap of its own, which would replace this one.
+# A script killed outright (ctest ends one past its timeout with SIGKILL) runs no trap: a watcher
+# then ends every process that carries its tag, its X servers, and runs its e2e_at_kill commands.
 #
 # Reporting
 #   fail <message>                  report, keep the screenshots taken so far, exit 1
@@ -14,6 +16,9 @@
 #   e2e_keep <file>                 keep a file to look at in <build>/e2e-artifacts/<test>/
 #   e2e_at_exit <command>           run the command (eval'd) when the script ends, before the
 #                                   library's own clean-up, in the order added
+#   e2e_at_kill <command>           run the command (a complete bash command line, no function of
+#                                   the script's) when the script is killed outright: the end of
+#                                   what carries no tag (an account's processes, a Wine server)
 #
 # X servers (each sets E2E_DISPLAY to ":N" and E2E_DISPLAY_PID, exports DISPLAY; ended at exit)
 #   e2e_xvfb [Xvfb options...]      a private Xvfb on a free display; 1920x1080x24 unless a
@@ -69,19 +74,43 @@ E2E_AT_EXIT=()
 # Marks every process a test starts, their children included, so that clean-up and the
 # "nothing of ours is left" checks find them without touching anyone else's.
 export ORVELINE_TEST_TAG="orveline-test-$$"
+# The whole run's (scripts/test's), kept by every test under it, servers included: what is left
+# with it at the end was left by the suite.
+export ORVELINE_SUITE_TAG=${ORVELINE_SUITE_TAG:-$ORVELINE_TEST_TAG}
 
 e2e_at_exit() { E2E_AT_EXIT+=("$1"); }
+
+e2e_at_kill() { echo "$1" >>"$E2E_TMP/.at-kill"; }
+
+# The watcher carries no tag, and its command line names nothing a test looks for.
+env -u ORVELINE_TEST_TAG -u ORVELINE_SUITE_TAG E2E_OWNER=$$ E2E_SWEEP="$ORVELINE_TEST_TAG" E2E_WATCHED="$E2E_TMP" bash -c '
+    while kill -0 "$E2E_OWNER" 2>/dev/null; do sleep 0.5; done
+    swept() { grep -lsxzE "ORVELINE_TEST_(TAG|SERVER)=$E2E_SWEEP" /proc/[0-9]*/environ | cut -d/ -f3; }
+    for signal in TERM KILL; do
+        pids=$(swept)
+        [ -n "$pids" ] && kill -"$signal" $pids 2>/dev/null && sleep 1
+    done
+    if [ -d "$E2E_WATCHED" ]; then
+        [ -f "$E2E_WATCHED/.at-kill" ] && bash "$E2E_WATCHED/.at-kill"
+        rm -rf "$E2E_WATCHED"
+    fi' </dev/null >/dev/null 2>&1 &
 
 e2e_cleanup() {
     local i pid
     for i in "${E2E_AT_EXIT[@]}"; do eval "$i"; done
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || :; done
-    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || :; done
+    # One that ignores SIGTERM must not hold the clean-up (and the X servers) until the timeout.
+    for pid in "${E2E_PIDS[@]}"; do
+        e2e_wait 2 _e2e_ended "$pid" || kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null || :
+    done
     for pid in "${E2E_SERVERS[@]}"; do e2e_stop_display "$pid"; done
     rm -rf "$E2E_TMP"
     return 0
 }
 trap e2e_cleanup EXIT
+
+_e2e_ended() { ! e2e_running "$1"; }
 
 fail() {
     echo "FAIL ($E2E_NAME): $*" >&2
@@ -126,8 +155,10 @@ _e2e_start_server() {
     local fdfile=$1 seconds=$2
     shift 2
     : >"$fdfile"
-    # Without the tag: a server is no process of the test's to be swept up with them.
-    env -u ORVELINE_TEST_TAG "$@" 3>"$fdfile" </dev/null >/dev/null 2>&1 &
+    # Without the tag: a server is no process of the test's to be swept up with them, but the
+    # watcher's, should the test be killed.
+    env -u ORVELINE_TEST_TAG ORVELINE_TEST_SERVER="$ORVELINE_TEST_TAG" "$@" 3>"$fdfile" \
+        </dev/null >/dev/null 2>&1 &
     local pid=$!
     local deadline=$(($(now_ms) + seconds * 1000))
     while [ ! -s "$fdfile" ]; do
@@ -288,12 +319,17 @@ e2e_live_pids() {
     return 0
 }
 
+# One grep over every process's environment: a process of its own per process on a busy machine
+# took a minute.
 e2e_tagged_pids() {
     local pid
-    for pid in $(pgrep -f "${1:-.}"); do
-        _e2e_other "$pid" || continue
-        grep -qzx "ORVELINE_TEST_TAG=$ORVELINE_TEST_TAG" "/proc/$pid/environ" 2>/dev/null &&
-            e2e_running "$pid" && echo "$pid"
+    local -A matching=()
+    if [ $# -gt 0 ]; then
+        for pid in $(pgrep -f "$1"); do matching[$pid]=1; done
+    fi
+    for pid in $(grep -lsxz "ORVELINE_TEST_TAG=$ORVELINE_TEST_TAG" /proc/[0-9]*/environ | cut -d/ -f3); do
+        [ $# -eq 0 ] || [ -n "${matching[$pid]:-}" ] || continue
+        _e2e_other "$pid" && e2e_running "$pid" && echo "$pid"
     done
     return 0
 }

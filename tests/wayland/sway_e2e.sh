@@ -48,6 +48,7 @@ cleanup() {
     return 0
 }
 e2e_at_exit cleanup
+e2e_at_kill "pkill -KILL -u $user; rm -rf $work"
 cp -r "$ORVELINE_DIST" "$work/bin"
 home="$work/home"
 mkdir -p "$home/.config/orveline" "$home/run" "$work/shots"

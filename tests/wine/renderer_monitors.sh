@@ -15,6 +15,7 @@ export ORVELINE_WINEPREFIX="$ORVELINE_BUILD/wineprefix-two-monitors"
 WINEPREFIX=$ORVELINE_WINEPREFIX wineserver -k 2>/dev/null && WINEPREFIX=$ORVELINE_WINEPREFIX wineserver -w
 "$WIN_RUN" --prepare || fail "no Wine prefix for two monitors"
 e2e_at_exit 'WINEPREFIX=$ORVELINE_WINEPREFIX wineserver -k 2>/dev/null'
+e2e_at_kill "WINEPREFIX=$ORVELINE_WINEPREFIX wineserver -k"
 
 desktop='#5a1e8c'
 display -window root -size 2048x768 "xc:$desktop" 2>/dev/null

@@ -23,6 +23,7 @@
 //   wintool resources <file>              print the icon group and string table of a program
 //   wintool manifest <file>               print what the system reads from the program's own
 //                                         manifest: its DPI settings and its supported systems
+//   wintool hold-desktop                  stay a user of the desktop until ended (one at a time)
 #include <windows.h>
 
 #include <cstdio>
@@ -258,10 +259,24 @@ int cmdManifest(const char* file) {
     return 0;
 }
 
+// Wine closes a desktop 1 s after its last program has ended, and a program that starts just then
+// waits 10 s for a new desktop process. Held by a program that lives as long as the prefix's
+// server, the desktop stays up between the tests' programs.
+int cmdHoldDesktop() {
+    const HANDLE single = CreateMutexA(nullptr, FALSE, "Local\\OrvelineWineDesktopHold");
+    if (!single || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    // A message-only window: on the desktop, yet found by no window look-up of a test.
+    CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    CloseHandle(single);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: wintool find|wait|wait-gone|rect|info|screen|virtual-screen|dpi-awareness|"
-                 "foreground|post|make-window|acp|resources|manifest ...\n");
+                 "foreground|post|make-window|acp|resources|manifest|hold-desktop ...\n");
     return 2;
 }
 
@@ -314,5 +329,6 @@ int main(int argc, char** argv) {
     }
     if (command == "resources" && argc >= 3) return cmdResources(argv[2]);
     if (command == "manifest" && argc >= 3) return cmdManifest(argv[2]);
+    if (command == "hold-desktop") return cmdHoldDesktop();
     return usage();
 }
