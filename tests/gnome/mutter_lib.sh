@@ -55,6 +55,7 @@ gnome_start() {
     chmod 700 "$GNOME_RUN"
     chown -R "$GNOME_USER" "$base"
     e2e_at_exit gnome_stop
+    e2e_at_kill "pkill -KILL -u $GNOME_USER"
     _gnome_started=1
 
     local verbose=()
