@@ -199,9 +199,15 @@ cmp -s "$settings" "$work/before.ini" || { show_settings; fail "cancel changed t
 # 3. A read-only settings file (root included) is not written: a message, the dialog stays
 # open, and the file keeps its bytes, mode and group.
 write_settings 0 0
-chmod 444 "$settings"
-cp "$settings" "$work/before.ini"
-before=$(stat -c '%a %g' "$settings")
+if [ "$platform" = win32 ] && [ "$(id -u)" = 0 ]; then
+    # Wine lets root write a read-only file: a folder in the file's place stops it.
+    rm -f "$settings"
+    mkdir "$settings"
+else
+    chmod 444 "$settings"
+fi
+snapshot() { stat -c '%F %a %g' "$settings"; [ -d "$settings" ] || md5sum <"$settings"; }
+before=$(snapshot)
 start_dialog
 click_at "${file_option_label[@]}"
 click_at "${save_button[@]}"
@@ -217,6 +223,5 @@ done
 find_window '<Orveline>' 1 >/dev/null || fail "the dialog closed with the message"
 click_at "${cancel_button[@]}"
 wait_exit
-cmp -s "$settings" "$work/before.ini" || { show_settings; fail "the read-only file was written"; }
-[ "$(stat -c '%a %g' "$settings")" = "$before" ] || fail "the read-only file's mode or group changed"
+[ "$(snapshot)" = "$before" ] || fail "the settings file that cannot be written changed"
 echo "settings dialog end to end: passed ($platform)"
