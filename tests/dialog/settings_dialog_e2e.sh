@@ -3,7 +3,8 @@
 # option and on the save button write the file kind with the code-page-932 key and keep the file
 # chosen before, and the next "Orveline.scr /s" plays that file until a key ends the run; the
 # cancel button leaves the file as it was; a read-only settings file is left as it was and keeps
-# the dialog open with a message. Pictures of the dialog are checked at chosen pixels and kept as artifacts.
+# the dialog open with a message. Pictures of the dialog are checked at chosen pixels and kept as
+# artifacts.
 #   settings_dialog_e2e.sh <linux|win32>
 set -u
 platform=$1

@@ -38,13 +38,16 @@ start_pair() {
         </dev/null >>"$work/out" 2>&1 &
     a=$!
     sleep "$2"
-    LANG=C SDL_DISKAUDIOFILE="$work/audio-b" "$own/Orveline.scr" "$1" </dev/null >>"$work/out" 2>&1 &
+    LANG=C SDL_DISKAUDIOFILE="$work/audio-b" "$own/Orveline.scr" "$1" \
+        </dev/null >>"$work/out" 2>&1 &
     b=$!
 }
 
+one_ended() { ! e2e_running "$a" || ! e2e_running "$b"; }
+
 # One copy of the pair ends by itself, at once; the other is the one left. Sets kept.
 one_left() {
-    e2e_wait 5 eval '! e2e_running $a || ! e2e_running $b' || fail "pair $i of $1: both copies run"
+    e2e_wait 5 one_ended || fail "pair $i of $1: both copies run"
     kept=$a
     e2e_running "$a" || kept=$b
     sleep 1
@@ -54,7 +57,9 @@ one_left() {
 }
 
 end_pair() {
-    kill "$a" "$b" $(cat "$work/renderers" 2>/dev/null) 2>/dev/null
+    local renderers=()
+    [ -f "$work/renderers" ] && mapfile -t renderers <"$work/renderers"
+    kill "$a" "$b" "${renderers[@]}" 2>/dev/null
     wait "$a" "$b" 2>/dev/null
 }
 
@@ -70,10 +75,12 @@ for ((i = 1; i <= pairs; i++)); do
     start_pair /s 0.08
     e2e_wait_window OrvelineVC 20 >/dev/null || fail "pair $i of /s: no renderer"
     one_left /s OrvelineVC
-    [ "$(wc -l <"$work/renderers")" = 1 ] || fail "pair $i of /s: $(wc -l <"$work/renderers") renderers"
+    renderers=$(wc -l <"$work/renderers")
+    [ "$renderers" = 1 ] || fail "pair $i of /s: $renderers renderers"
     audio="$work/audio-$([ "$kept" = "$a" ] && echo a || echo b)"
     [ "$(e2e_growth "$audio" 0.5)" -gt 0 ] || fail "pair $i of /s: the run plays no music"
-    [ "$(ls "$work"/audio-* | wc -l)" = 1 ] || fail "pair $i of /s: both copies play music"
+    [ "$(find "$work" -maxdepth 1 -name 'audio-*' | wc -l)" = 1 ] ||
+        fail "pair $i of /s: both copies play music"
     end_pair
 done
 log "$pairs pairs of /s: one run and one music each"
