@@ -1,5 +1,5 @@
 // The launcher's platform on Linux: X11 for window look-up by title (XCB) and the cursor (Xlib +
-// XFixes), our own private-profile file code, POSIX for files, programs and the music lock, and Qt
+// XFixes), our own private-profile file code, POSIX for files, programs and the locks, and Qt
 // Widgets as the forms runtime (message box, timers, hidden windows, message loop). The
 // QApplication must exist before Main runs; the X display is opened on first use, so file
 // operations need none. Full-screen and hosted runs both run on it: the run's placement, not the

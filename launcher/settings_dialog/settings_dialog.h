@@ -112,10 +112,9 @@ int BackgroundLevel(int y, int height);
 // 255-character buffer holds. The settings file gives back at most 255 bytes of a value.
 inline constexpr std::size_t kLongestMusicPath = 254;
 
-// The messages of the dialog.
-// The settings cannot be saved.
+// The dialog's messages: the settings cannot be saved; the chosen music file's path is longer
+// than kLongestMusicPath.
 std::string SaveFailedMessage(const std::string& settingsFile);
-// The chosen music file's path is longer than kLongestMusicPath.
 std::string PathTooLongMessage(const std::string& path);
 
 // Initializes every button of the form, or sets their Enabled property.
