@@ -72,7 +72,8 @@ log "two /c copies started a moment apart, in two code pages: one dialog"
 ORVELINE_WINE_LANG=ja_JP.UTF-8 win_start first "$scr" /c
 sleep 0.1
 ORVELINE_WINE_LANG=C.UTF-8 win_start second "$scr" /c
-win_wait_window '<Orveline>' 30 || fail "no dialog"
+running() { kill -0 "${WIN_PIDS[$1]}" 2>/dev/null && echo runs || echo ended; }
+win_wait_window '<Orveline>' 60 || fail "no dialog (the first $(running first), the second $(running second))"
 one_ended() { ! kill -0 "${WIN_PIDS[first]}" 2>/dev/null || ! kill -0 "${WIN_PIDS[second]}" 2>/dev/null; }
 e2e_wait 30 one_ended || fail "both copies run"
 sleep 2
