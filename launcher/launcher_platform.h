@@ -75,6 +75,10 @@ class LauncherPlatform {
     virtual bool isLeadByte(unsigned char) { return false; }
 
     // --- windows and cursor
+    // The single-instance lock of the copy that will show a run form or the settings dialog:
+    // taken now, when it is free, and held until the process ends. False when another copy holds
+    // it; true also where no lock can be made (the window look-up alone then decides).
+    virtual bool takeInstanceLock() = 0;
     // True when a top-level window with exactly this title exists, hidden ones included.
     virtual bool windowExists(const std::string& title) = 0;
     // True when a child window of host (an X window id, or a window handle) with exactly this

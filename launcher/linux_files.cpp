@@ -5,10 +5,12 @@
 #include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace orveline {
@@ -62,6 +64,43 @@ std::string RuntimeFolder(const char* xdgRuntimeDir, const std::string& temporar
     return PrivateFolder(folder) ? folder : std::string();
 }
 
+FileLock::FileLock(const std::string& path) {
+    if (!path.empty()) fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileLock::take() {
+    if (fd_ < 0) return false;
+    if (!held_) held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    return held_;
+}
+
+std::vector<std::string> InstanceLockNames(const char* display, const char* waylandDisplay) {
+    const auto name = [](const std::string& kind, std::string text) {
+        for (char& c : text) {
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                               (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+            if (!plain) c = '_';
+        }
+        return "orveline-" + kind + "-" + text + ".lock";
+    };
+    std::vector<std::string> names;
+    if (display && display[0] != '\0') {
+        // host:number.screen: every screen of a display is one desktop.
+        std::string text = display;
+        const std::size_t colon = text.rfind(':');
+        const std::size_t dot = text.find('.', colon == std::string::npos ? 0 : colon);
+        if (colon != std::string::npos && dot != std::string::npos) text.erase(dot);
+        names.push_back(name("x11", text));
+    }
+    if (waylandDisplay && waylandDisplay[0] != '\0')
+        names.push_back(name("wayland", waylandDisplay));
+    return names;
+}
+
 bool ReplaceFileContents(const std::string& path, const std::string& text, std::string& error) {
     const auto fail = [&error](const std::string& why) {
         error = why;
@@ -94,6 +133,10 @@ bool ReplaceFileContents(const std::string& path, const std::string& text, std::
     const mode_t mask = ::umask(0);
     ::umask(mask);
     const mode_t mode = existed ? (info.st_mode & 07777) : (0666 & ~mask);
+    if (existed && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
+        // Not ours to give away: the group alone, where this user is one of it.
+        [[maybe_unused]] const int kept = ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+    }
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, text) && ::fsync(fd) == 0;
     const int writeError = errno;
     ok = ::close(fd) == 0 && ok;
@@ -109,6 +152,13 @@ bool ReplaceFileContents(const std::string& path, const std::string& text, std::
     const int renameError = ok ? errno : writeError;
     ::unlink(temporary.c_str());
     return fail("cannot write " + target + ": " + std::strerror(renameError));
+}
+
+bool SaveSettingsFile(const std::string& path, const std::string& bytes) {
+    std::string error;
+    if (ReplaceFileContents(path, bytes, error)) return true;
+    std::fprintf(stderr, "Orveline.scr: %s\n", error.c_str());
+    return false;
 }
 
 }  // namespace orveline

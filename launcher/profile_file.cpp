@@ -1,6 +1,5 @@
 #include "profile_file.h"
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -103,44 +102,6 @@ Load loadFile(const char* path, std::string& bytes) {
     }
     if (in.bad()) return Load::Unreadable;
     return Load::Read;
-}
-
-// Writes the whole file through a temporary beside it, so that a failed write (disc full) leaves
-// the old file whole. A link is written through (its target replaced, the link kept) and the
-// file keeps its permissions. Where no temporary can be made, the file is written in place.
-bool saveFile(const std::string& path, const std::string& bytes) {
-    std::error_code error;
-    std::filesystem::path target(path);
-    if (std::filesystem::is_symlink(target, error)) {
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-        if (!error) target = resolved;
-    }
-    const std::filesystem::file_status old = std::filesystem::status(target, error);
-    const std::string temporary = target.string() + ".orveline-new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            std::ofstream inPlace(target, std::ios::binary | std::ios::trunc);
-            inPlace.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            inPlace.flush();
-            return static_cast<bool>(inPlace);
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::filesystem::exists(old)) {
-        std::filesystem::permissions(temporary, old.permissions(), error);
-    }
-    if (std::rename(temporary.c_str(), target.string().c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
@@ -381,7 +342,8 @@ std::optional<std::string> ProfileWriteToBytes(const std::string& bytes, const c
     return out;
 }
 
-bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file,
+                        const ProfileSave& save) {
     if (file == nullptr || *file == '\0' || section == nullptr || key == nullptr ||
         value == nullptr) {
         return false;
@@ -392,7 +354,7 @@ bool ProfileWriteString(const char* section, const char* key, const char* value,
 
     const std::optional<std::string> out = ProfileWriteToBytes(bytes, section, key, value);
     if (!out && load == Load::Read) return true;
-    return saveFile(file, out ? *out : bytes);
+    return save(file, out ? *out : bytes);
 }
 
 }  // namespace orveline

@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,8 +72,13 @@ std::uint32_t ProfileGetStringFromBytes(const std::string& bytes, bool fileExist
 std::optional<std::string> ProfileWriteToBytes(const std::string& bytes, const char* section,
                                                const char* key, const char* value);
 
-// WritePrivateProfileStringA over a file path; the file is created when missing (its folder must
-// exist). Returns true when the value is in the file afterwards.
-bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file);
+// Writes bytes as the whole new contents of the file at path; false, with the file as it was,
+// when it cannot. The platform's: the writing of a file whole is not portable.
+using ProfileSave = std::function<bool(const std::string& path, const std::string& bytes)>;
+
+// WritePrivateProfileStringA over a file path, the file written through save; the file is created
+// when missing (its folder must exist). Returns true when the value is in the file afterwards.
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file,
+                        const ProfileSave& save);
 
 }  // namespace orveline

@@ -175,6 +175,14 @@ void Main(LauncherPlatform& platform, LauncherState& state) {
         letter = ModeLetter(commandLine);
     });
 
+    // A copy that will show a run form or the dialog takes the lock that stands for them now, so
+    // that a second copy started before those windows exist ends here as if it had seen them.
+    if (letter == "S" || letter == "C" || commandLine.empty()) {
+        bool free = true;
+        resumeNext([&] { free = platform.takeInstanceLock(); });
+        if (!free) platform.endProcess();
+    }
+
     // 3. Preview: no settings, no renderer test.
     if (letter == "P") {
         std::int32_t host = 0;

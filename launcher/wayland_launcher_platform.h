@@ -1,9 +1,9 @@
 // The launcher on a Wayland desktop (WAYLAND_DISPLAY set): the Linux platform with the window
 // look-ups that X11 cannot answer there. The renderer may draw on Wayland's own surfaces, which
 // have no titles, so the renderer's "window" is the renderer process we started being alive.
-// The run form and the settings dialog each hold a lock in $XDG_RUNTIME_DIR while they are up,
-// so that a second copy sees them whether its forms are Wayland or X11 windows. Where an X
-// display exists too (Xwayland), its look-ups still count.
+// The run form and the settings dialog are seen by the single-instance lock of the Wayland display
+// (LinuxLauncherPlatform::takeInstanceLock), whether their windows are Wayland or X11 ones. Where
+// an X display exists too (Xwayland), its look-ups still count.
 #pragma once
 
 #include <memory>
@@ -23,9 +23,6 @@ class WaylandLauncherPlatform final : public LinuxLauncherPlatform {
     std::unique_ptr<StartedProgram> startProgram(const std::string& path,
                                                  const std::vector<std::string>& arguments,
                                                  int showState, bool endsWithLauncher) override;
-    std::unique_ptr<HiddenWindow> createHiddenWindow(const std::string& title,
-                                                     std::function<void()> onCloseRequest) override;
-    void showSettingsDialog(LauncherState& state) override;
 
   private:
     std::shared_ptr<StartedProgram> renderer_;

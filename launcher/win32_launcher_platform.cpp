@@ -14,6 +14,8 @@ namespace {
 
 constexpr char kMessageWindowClass[] = "OrvelineLauncherMessages";
 constexpr char kHiddenFormClass[] = "OrvelineHiddenForm";
+// Without a prefix, a named object lives in the session's own namespace, as its windows do.
+constexpr char kInstanceMutexName[] = "OrvelineSingleInstance";
 
 struct HiddenFormData {
     std::function<void()> onClose;
@@ -55,6 +57,7 @@ class Win32HiddenWindow : public HiddenWindow {
 
 struct Win32LauncherPlatform::Impl {
     HWND messages = nullptr;
+    HANDLE instanceMutex = nullptr;  // its existence is the single-instance lock
     UINT_PTR nextTimerId = 1;
     std::map<UINT_PTR, std::function<void()>*> timers;
 
@@ -88,6 +91,7 @@ struct Win32LauncherPlatform::Impl {
     }
     ~Impl() {
         if (messages) DestroyWindow(messages);
+        if (instanceMutex) CloseHandle(instanceMutex);
     }
 };
 
@@ -192,6 +196,18 @@ std::string Win32LauncherPlatform::ownFolder() {
     std::string folder = path.substr(0, lastSeparator);
     if (folder.size() == 2 && folder[1] == ':') folder.push_back('\\');  // a drive's root
     return folder;
+}
+
+bool Win32LauncherPlatform::takeInstanceLock() {
+    if (impl_->instanceMutex) return true;
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    if (!mutex) return true;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    impl_->instanceMutex = mutex;
+    return true;
 }
 
 bool Win32LauncherPlatform::windowExists(const std::string& title) {

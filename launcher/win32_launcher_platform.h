@@ -25,6 +25,7 @@ class Win32LauncherPlatform : public LauncherPlatform {
     char pathSeparator() override { return '\\'; }
     bool isLeadByte(unsigned char byte) override;
 
+    bool takeInstanceLock() override;
     bool windowExists(const std::string& title) override;
     bool childWindowExists(const std::string& title, std::uint32_t host) override;
     std::int32_t showCursor(std::int32_t show) override;

@@ -8,7 +8,6 @@
 #include <limits.h>
 #include <pwd.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -95,9 +94,7 @@ struct LinuxLauncherPlatform::ChildProcess {
 LinuxLauncherPlatform::LinuxLauncherPlatform(std::vector<std::string> arguments)
     : arguments_(std::move(arguments)), x_(std::make_unique<XConnection>()) {}
 
-LinuxLauncherPlatform::~LinuxLauncherPlatform() {
-    if (musicLock_ >= 0) ::close(musicLock_);
-}
+LinuxLauncherPlatform::~LinuxLauncherPlatform() = default;
 
 std::string LinuxLauncherPlatform::commandLine() {
     std::string line;
@@ -202,7 +199,7 @@ bool LinuxLauncherPlatform::writePrivateProfileString(const char* section, const
         const std::filesystem::path folder = std::filesystem::path(file).parent_path();
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
     }
-    return ProfileWriteString(section, key, value, file);
+    return ProfileWriteString(section, key, value, file, SaveSettingsFile);
 }
 
 std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(
@@ -267,21 +264,31 @@ std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(
 }
 
 bool LinuxLauncherPlatform::holdMusicLock() {
-    if (musicLockHeld_) return true;
-    if (musicLock_ < 0) {
+    if (!musicLock_) {
         // In a folder no other user can have made: one could otherwise hold our lock for us.
         const std::string folder = RuntimeFolder(std::getenv("XDG_RUNTIME_DIR"));
-        if (!folder.empty()) {
-            const std::string path = folder + "/orveline-music.lock";
-            musicLock_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        }
-        if (musicLock_ < 0) {
-            musicLockHeld_ = true;  // one copy with music beats none
-            return true;
+        musicLock_ =
+            std::make_unique<FileLock>(folder.empty() ? folder : folder + "/orveline-music.lock");
+    }
+    // One copy with music beats none.
+    return !musicLock_->opened() || musicLock_->take();
+}
+
+bool LinuxLauncherPlatform::takeInstanceLock() {
+    // Per display, as the window look-up is; a lock of each display the environment names, so
+    // that copies on one desktop meet whether they see its X display, its Wayland one or both.
+    const std::string folder = RuntimeFolder(std::getenv("XDG_RUNTIME_DIR"));
+    if (folder.empty()) return true;
+    for (const std::string& name :
+         InstanceLockNames(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
+        auto lock = std::make_unique<FileLock>(folder + "/" + name);
+        if (lock->take()) {
+            instanceLocks_.push_back(std::move(lock));
+        } else if (lock->opened()) {
+            return false;
         }
     }
-    musicLockHeld_ = ::flock(musicLock_, LOCK_EX | LOCK_NB) == 0;
-    return musicLockHeld_;
+    return true;
 }
 
 void LinuxLauncherPlatform::loadRunForm(LauncherState& state, const RunPlacement& placement) {

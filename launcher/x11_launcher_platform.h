@@ -1,5 +1,5 @@
 // The launcher's platform on Linux: X11 for window look-up by title (XCB) and the cursor (Xlib +
-// XFixes), our own private-profile file code, POSIX for files, programs and the music lock, and Qt
+// XFixes), our own private-profile file code, POSIX for files, programs and the locks, and Qt
 // Widgets as the forms runtime (message box, timers, hidden windows, message loop). The
 // QApplication must exist before Main runs; the X display is opened on first use, so file
 // operations need none. Full-screen and hosted runs both run on it: the run's placement, not the
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "launcher_platform.h"
+#include "linux_files.h"
 
 namespace orveline {
 
@@ -28,6 +29,7 @@ class LinuxLauncherPlatform : public LauncherPlatform {
     std::string settingsFolder() override;
     char pathSeparator() override { return '/'; }
 
+    bool takeInstanceLock() override;
     bool windowExists(const std::string& title) override;
     bool childWindowExists(const std::string& title, std::uint32_t host) override;
     std::int32_t showCursor(std::int32_t show) override;
@@ -62,9 +64,9 @@ class LinuxLauncherPlatform : public LauncherPlatform {
     struct ChildProcess;
     std::vector<std::string> arguments_;
     std::unique_ptr<XConnection> x_;
-    std::vector<std::shared_ptr<ChildProcess>> children_;  // what startProgram started
-    int musicLock_ = -1;                                   // the lock file, once opened
-    bool musicLockHeld_ = false;
+    std::vector<std::shared_ptr<ChildProcess>> children_;   // what startProgram started
+    std::unique_ptr<FileLock> musicLock_;                   // once asked for
+    std::vector<std::unique_ptr<FileLock>> instanceLocks_;  // held for the process's life
     std::int32_t cursorCount_ = 0;
     bool noSettingsFolderReported_ = false;
 };

@@ -42,6 +42,11 @@ std::string SaveFailedMessage(const std::string& settingsFile) {
     return "設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n" + settingsFile;
 }
 
+std::string PathTooLongMessage(const std::string& path) {
+    return "ﾌｧｲﾙのﾊﾟｽが長すぎます！ " + std::to_string(kLongestMusicPath) +
+           "ﾊﾞｲﾄ以内のﾊﾟｽにあるﾌｧｲﾙを選んでください：\n" + path;
+}
+
 void ConnectButtonClicks(Veyra_P* const& presenter, Command& cmdBgm, Command& cmdSet,
                          Command& cmdCan, Command& cmdEtc) {
     const auto route = [slot = &presenter](void (Veyra_P::*handler)()) {
@@ -156,6 +161,11 @@ void Veyra_P::Cmd_BGM_Click() {
     std::string path = chosen->substr(0, chosen->find('\0'));
     // A line break would end the value in the settings file and start a line of its own there.
     if (path.empty() || path.find_first_of("\r\n") != std::string::npos) return;
+    // Longer paths would come back cut from the settings file, as a file that does not exist.
+    if (path.size() > kLongestMusicPath) {
+        platform_.ShowMessage(PathTooLongMessage(path));
+        return;
+    }
     state_.BgmFile = path;
     view_.SetFileCaption(state_.BgmFile);
 }

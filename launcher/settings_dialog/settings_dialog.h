@@ -4,6 +4,7 @@
 // SettingsDialogPlatform carries the services around it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -107,8 +108,14 @@ std::string FormatHashHash(int value);
 std::int16_t RepeatFromText(const std::string& text);
 // Brightness of background row y of a surface H units high: dark at both edges, 220 between.
 int BackgroundLevel(int y, int height);
-// The message shown when the settings cannot be saved.
+// The longest music path, in bytes of the settings file's encoding: what the Windows chooser's
+// 255-character buffer holds. The settings file gives back at most 255 bytes of a value.
+inline constexpr std::size_t kLongestMusicPath = 254;
+
+// The dialog's messages: the settings cannot be saved; the chosen music file's path is longer
+// than kLongestMusicPath.
 std::string SaveFailedMessage(const std::string& settingsFile);
+std::string PathTooLongMessage(const std::string& path);
 
 // Initializes every button of the form, or sets their Enabled property.
 void SetCommands(SettingsDialogView& form, bool initialize, bool enable);

@@ -2,8 +2,9 @@
 # The settings dialog end to end: "Orveline.scr /c" opens "<Orveline>"; clicks on the file
 # option and on the save button write the file kind with the code-page-932 key and keep the file
 # chosen before, and the next "Orveline.scr /s" plays that file until a key ends the run; the
-# cancel button leaves the file as it was; a settings file that cannot be written keeps the dialog
-# open with a message. Pictures of the dialog are checked at chosen pixels and kept as artifacts.
+# cancel button leaves the file as it was; a read-only settings file is left as it was and keeps
+# the dialog open with a message. Pictures of the dialog are checked at chosen pixels and kept as
+# artifacts.
 #   settings_dialog_e2e.sh <linux|win32>
 set -u
 platform=$1
@@ -196,15 +197,18 @@ click_at "${cancel_button[@]}"
 wait_exit
 cmp -s "$settings" "$work/before.ini" || { show_settings; fail "cancel changed the settings file"; }
 
-# 3. A settings file that cannot be written: a message, and the dialog stays open.
+# 3. A read-only settings file (root included) is not written: a message, the dialog stays
+# open, and the file keeps its bytes, mode and group.
 write_settings 0 0
-if [ "$(id -u)" = 0 ]; then
-    # Permissions do not stop root: a folder in the file's place does.
+if [ "$platform" = win32 ] && [ "$(id -u)" = 0 ]; then
+    # Wine lets root write a read-only file: a folder in the file's place stops it.
     rm -f "$settings"
     mkdir "$settings"
 else
-    chmod a-w "$(dirname "$settings")"
+    chmod 444 "$settings"
 fi
+snapshot() { stat -c '%F %a %g' "$settings"; [ -d "$settings" ] || md5sum <"$settings"; }
+before=$(snapshot)
 start_dialog
 click_at "${file_option_label[@]}"
 click_at "${save_button[@]}"
@@ -220,4 +224,5 @@ done
 find_window '<Orveline>' 1 >/dev/null || fail "the dialog closed with the message"
 click_at "${cancel_button[@]}"
 wait_exit
+[ "$(snapshot)" = "$before" ] || fail "the settings file that cannot be written changed"
 echo "settings dialog end to end: passed ($platform)"

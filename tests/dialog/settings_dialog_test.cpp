@@ -221,6 +221,30 @@ TEST(SettingsDialogOptions, CancelledOrUnstorableFileChoiceChangesNothing) {
     }
 }
 
+// The path as the settings file holds it: "音" is 3 bytes of UTF-8, 2 of code page 932.
+TEST(SettingsDialogOptions, AMusicPathThatWouldNotReadBackWholeIsRefusedWithAMessage) {
+    for (const std::size_t bytes : {254u, 255u, 300u}) {
+        SCOPED_TRACE(bytes);
+        std::string path = "/";
+        while (path.size() + 2 * std::string("音").size() + 4 <= bytes) path += "音";
+        path += std::string(bytes - path.size() - 4, 'a') + ".mp3";
+        ASSERT_EQ(path.size(), bytes);
+        Dialog d(2, 0, "/music/old.mp3");
+        d.Load();
+        d.platform.chosenFile = path;
+        d.form.Cmd_BGM_Click();
+        const std::string kept = bytes <= kLongestMusicPath ? path : "/music/old.mp3";
+        EXPECT_EQ(d.state.BgmFile, kept);
+        EXPECT_EQ(d.view.fileCaption, kept);
+        ASSERT_EQ(d.platform.messages.size(), bytes <= kLongestMusicPath ? 0u : 1u);
+        if (!d.platform.messages.empty()) {
+            EXPECT_NE(d.platform.messages[0].find(path), std::string::npos);
+        }
+        d.form.Cmd_Set_Click();
+        EXPECT_EQ(d.platform.writes.at(2).value, kept);
+    }
+}
+
 TEST(SettingsDialogSave, WritesTheThreeKeysInOrderAndCloses) {
     Dialog d(0, 0, "C:\\Music\\a.mp3");
     d.Load();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Orveline.scr start-up under Wine: the renderer test and its message (exact text, also under a
 # code page other than 932; one OK button; the end once dismissed), a silent end for other
-# letters, and the single-instance test against a hidden window of another program. The launcher
-# runs from a copy in a folder whose path has blanks and Japanese characters.
+# letters, and the single-instance test against a hidden window of another program and against a
+# copy started a moment before, in another code page. The launcher runs from a copy in a folder
+# whose path has blanks and Japanese characters.
 #   launcher_wine.sh <settings_probe.exe>
 probe=$1
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
@@ -66,6 +67,20 @@ for title in Veyra_Main "<Orveline>"; do
     for pid in $(win_tagged_pids); do kill "$pid" 2>/dev/null; done
     sleep 1
 done
+
+log "two /c copies started a moment apart, in two code pages: one dialog"
+ORVELINE_WINE_LANG=ja_JP.UTF-8 win_start first "$scr" /c
+sleep 0.1
+ORVELINE_WINE_LANG=C.UTF-8 win_start second "$scr" /c
+running() { kill -0 "${WIN_PIDS[$1]}" 2>/dev/null && echo runs || echo ended; }
+win_wait_window '<Orveline>' 60 || fail "no dialog (the first $(running first), the second $(running second))"
+one_ended() { ! kill -0 "${WIN_PIDS[first]}" 2>/dev/null || ! kill -0 "${WIN_PIDS[second]}" 2>/dev/null; }
+e2e_wait 30 one_ended || fail "both copies run"
+sleep 2
+[ "$(xdotool search --name '^<Orveline>$' 2>/dev/null | wc -l)" = 1 ] || fail "not one dialog"
+kill "${WIN_PIDS[first]}" "${WIN_PIDS[second]}" 2>/dev/null
+for pid in $(win_tagged_pids); do kill "$pid" 2>/dev/null; done
+win_wait_gone '<Orveline>' 10 || fail "the dialog stays"
 
 log "other letters end silently"
 win_start other "$scr" /a

@@ -84,5 +84,54 @@ TEST_F(LinuxFiles, AReadOnlyFileIsLeftAloneWithAClearMessage) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
 }
 
+// The settings write leaves a read-only file exactly as it was, as the Windows calls do; a
+// writable one keeps its mode and group.
+TEST_F(LinuxFiles, TheSettingsWriteKeepsAReadOnlyFileAndTheModeAndGroupOfAWritableOne) {
+    const fs::path file = dir / "Orveline.ini";
+    std::ofstream(file) << "old";
+    const gid_t group = getuid() == 0 ? 4 : getgid();  // as root, a group that is not ours
+    ASSERT_EQ(chown(file.c_str(), static_cast<uid_t>(-1), group), 0);
+    for (const mode_t mode : {0444, 0640}) {
+        SCOPED_TRACE(mode);
+        chmod(file.c_str(), mode);
+        const bool written = SaveSettingsFile(file.string(), "new");
+        EXPECT_EQ(written, mode == 0640);
+        EXPECT_EQ(contents(file), written ? "new" : "old");
+        struct stat info {};
+        ASSERT_EQ(stat(file.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+        EXPECT_EQ(info.st_gid, group);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1) << "no temporary left";
+    }
+}
+
+TEST_F(LinuxFiles, ALockIsHeldByOneHolderAtATimeAndFreedWithIt) {
+    const std::string path = (dir / "a.lock").string();
+    {
+        FileLock first(path);
+        FileLock second(path);
+        EXPECT_TRUE(first.take());
+        EXPECT_TRUE(first.take()) << "asked again, still held";
+        EXPECT_FALSE(second.take());
+    }
+    FileLock again(path);
+    EXPECT_TRUE(again.take());
+    FileLock none((dir / "missing" / "a.lock").string());
+    EXPECT_FALSE(none.opened());
+    EXPECT_FALSE(none.take());
+}
+
+TEST_F(LinuxFiles, EachDisplayHasOneInstanceLockWhateverItsScreen) {
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(InstanceLockNames(":0.1", nullptr), Names{"orveline-x11-_0.lock"});
+    EXPECT_EQ(InstanceLockNames(":0", "wayland-1"),
+              (Names{"orveline-x11-_0.lock", "orveline-wayland-wayland-1.lock"}));
+    EXPECT_EQ(InstanceLockNames("host.example:10.0", ""),
+              Names{"orveline-x11-host.example_10.lock"});
+    EXPECT_EQ(InstanceLockNames(nullptr, "/run/user/1/w-0"),
+              Names{"orveline-wayland-_run_user_1_w-0.lock"});
+    EXPECT_TRUE(InstanceLockNames("", nullptr).empty());
+}
+
 }  // namespace
 }  // namespace orveline

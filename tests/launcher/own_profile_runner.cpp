@@ -1,4 +1,5 @@
-// profile_runner through our own private-profile file code.
+// profile_runner through our own private-profile file code and the Linux settings write.
+#include "linux_files.h"
 #include "profile_file.h"
 #include "profile_runner.h"
 
@@ -10,7 +11,7 @@ unsigned runnerRead(const char* section, const char* key, const char* fallback, 
 }
 
 bool runnerWrite(const char* section, const char* key, const char* value, const char* file) {
-    return ProfileWriteString(section, key, value, file);
+    return ProfileWriteString(section, key, value, file, SaveSettingsFile);
 }
 
 }  // namespace orveline::test

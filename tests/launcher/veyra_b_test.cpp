@@ -47,18 +47,23 @@ std::vector<std::string> withLookups(std::vector<std::string> rest) {
 }
 
 TEST(Main, FollowsThePathOfEachCommandLine) {
+    // The copies that will show a run form or the dialog take the single-instance lock.
+    const auto locked = [](std::vector<std::string> rest) {
+        rest.insert(rest.begin(), "instanceLock");
+        return withLookups(rest);
+    };
     const std::vector<PathCase> cases = {
         // full-screen run: cursor hidden, run form loaded, process lives on
-        {"/s", true, withLookups({"showCursor 0", "runForm"}), false},
-        {"/S", true, withLookups({"showCursor 0", "runForm"}), false},
-        {"-s", true, withLookups({"showCursor 0", "runForm"}), false},
-        {"xs", true, withLookups({"showCursor 0", "runForm"}), false},
+        {"/s", true, locked({"showCursor 0", "runForm"}), false},
+        {"/S", true, locked({"showCursor 0", "runForm"}), false},
+        {"-s", true, locked({"showCursor 0", "runForm"}), false},
+        {"xs", true, locked({"showCursor 0", "runForm"}), false},
         // empty command line: a run with the cursor left alone
-        {"", true, withLookups({"runForm"}), false},
+        {"", true, locked({"runForm"}), false},
         // settings dialog, then the end
-        {"/c", true, withLookups({"dialog", "end"}), true},
-        {"/C:1234", true, withLookups({"dialog", "end"}), true},
-        {"-c", true, withLookups({"dialog", "end"}), true},
+        {"/c", true, locked({"dialog", "end"}), true},
+        {"/C:1234", true, locked({"dialog", "end"}), true},
+        {"-c", true, locked({"dialog", "end"}), true},
         // preview: no settings, no renderer test
         {"/p 1234", false, withLookups({"preview 1234"}), false},
         {"/p:1234", false, withLookups({"preview 1234"}), false},
@@ -70,9 +75,9 @@ TEST(Main, FollowsThePathOfEachCommandLine) {
         {"s", true, withLookups({"end"}), true},
         // a missing renderer shows the one message first, whatever the letter
         {"/a 1234", false, withLookups({"message", "end"}), true},
-        {"/s", false, withLookups({"message", "end"}), true},
-        {"/c", false, withLookups({"message", "end"}), true},
-        {"", false, withLookups({"message", "end"}), true},
+        {"/s", false, locked({"message", "end"}), true},
+        {"/c", false, locked({"message", "end"}), true},
+        {"", false, locked({"message", "end"}), true},
     };
     for (const PathCase& c : cases) {
         SCOPED_TRACE(std::string("command line '") + c.commandLine + "', renderer " +
@@ -112,6 +117,19 @@ TEST(Main, AnotherCopyEndsTheNewOneBeforeAnythingElse) {
             EXPECT_EQ(platform.calls,
                       (std::vector<std::string>{"find Veyra_Main", "find <Orveline>", "end"}));
         }
+    }
+}
+
+TEST(Main, ACopyThatFindsTheInstanceLockTakenEndsBeforeReadingTheSettings) {
+    for (const char* command : {"/s", "/c", ""}) {
+        SCOPED_TRACE(command);
+        FakeLauncherPlatform platform;
+        platform.command = command;
+        platform.files[kRenderer] = "";
+        platform.instanceLockFree = false;
+        LauncherState state;
+        EXPECT_TRUE(runMain(platform, state));
+        EXPECT_EQ(platform.calls, withLookups({"instanceLock", "end"}));
     }
 }
 

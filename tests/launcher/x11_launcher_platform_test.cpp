@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "launcher_state.h"
+#include "veyra_b.h"
+
 namespace orveline {
 namespace {
 
@@ -60,6 +63,38 @@ TEST(LinuxLauncherPlatform, TheFirstSaveMakesTheSettingsFolder) {
     const std::string file = platform.settingsFolder() + "/Orveline.ini";
     EXPECT_TRUE(platform.writePrivateProfileString("Section", "k", "v", file.c_str()));
     EXPECT_TRUE(std::filesystem::is_regular_file(root / "orveline" / "Orveline.ini"));
+    std::filesystem::remove_all(root);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+// A music path of 254 bytes of UTF-8 comes back whole and names its file; 255 and 300 do not
+// come back as they were saved, which is why the dialog refuses them.
+TEST(LinuxLauncherPlatform, MusicPathsUpTo254BytesReadBackWhole) {
+    const auto root = std::filesystem::temp_directory_path() / "orveline-long-path-test";
+    std::filesystem::remove_all(root);
+    setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    LinuxLauncherPlatform platform({});
+    for (const std::size_t bytes : {254u, 255u, 300u}) {
+        SCOPED_TRACE(bytes);
+        // Folders of three-byte characters, then a name that fills up to the length.
+        std::filesystem::path music = root / "音楽";
+        std::string folder;
+        for (int i = 0; i < 20; ++i) folder += "曲";
+        while (music.string().size() + 80 < bytes) music /= folder;
+        const std::string name =
+            "曲" + std::string(bytes - music.string().size() - 1 - 3 - 4, 'a') + ".mp3";
+        const std::filesystem::path file = music / name;
+        ASSERT_EQ(file.string().size(), bytes);
+        std::filesystem::create_directories(music);
+        std::ofstream(file) << "mp3";
+        const std::string settings = SettingsFilePath(platform);
+        ASSERT_TRUE(WriteIni(platform, kSettingsSection, kKeyBgmKind, "2", settings));
+        ASSERT_TRUE(WriteIni(platform, kSettingsSection, kKeyBgmFile, file.string(), settings));
+        LauncherState state;
+        LoadSettings(platform, state);
+        EXPECT_EQ(state.BgmFile, bytes <= 255 ? file.string() : std::string());
+        EXPECT_EQ(state.BgmKind, bytes <= 255 ? 2 : 0);
+    }
     std::filesystem::remove_all(root);
     unsetenv("XDG_CONFIG_HOME");
 }

@@ -60,6 +60,10 @@ class FakeLauncherPlatform : public LauncherPlatform {
         log("find " + title);
         return windows.count(title) > 0;
     }
+    bool takeInstanceLock() override {
+        log("instanceLock");
+        return instanceLockFree;
+    }
     bool childWindowExists(const std::string& title, std::uint32_t host) override {
         log("find " + title + " in " + std::to_string(host));
         return childWindows.count(host) > 0 && childWindows[host].count(title) > 0;
@@ -188,6 +192,7 @@ class FakeLauncherPlatform : public LauncherPlatform {
     bool startSucceeds = true;
     bool programRunning = true;
     bool musicLockFree = true;
+    bool instanceLockFree = true;
     std::int32_t cursorCount = 0;
 
     // What it was asked.
