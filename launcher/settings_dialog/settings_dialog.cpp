@@ -38,8 +38,8 @@ int BackgroundLevel(int y, int height) {
     return static_cast<int>(std::nearbyint(v));
 }
 
-std::string SaveFailedMessage(const std::string& settingsFile) {
-    return "設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n" + settingsFile;
+std::string SaveFailedMessage(const std::string& settingsFile, Language language) {
+    return TextOf(Text::SaveFailed, language) + settingsFile;
 }
 
 void ConnectButtonClicks(Veyra_P* const& presenter, Command& cmdBgm, Command& cmdSet,
@@ -150,7 +150,9 @@ void Veyra_P::ShowOption(int index) {
 }
 
 void Veyra_P::Cmd_BGM_Click() {
-    const FileChooserRequest request{"BGMﾌｧｲﾙ (MP3 WAV)", "*.MP3;*.WAV", "ﾌｧｲﾙを開く"};
+    const Language language = platform_.UserLanguage();
+    const FileChooserRequest request{TextOf(Text::FileFilterDescription, language), "*.MP3;*.WAV",
+                                     TextOf(Text::FileChooserTitle, language)};
     std::optional<std::string> chosen = platform_.ChooseFile(request);
     if (!chosen || chosen->empty()) return;
     std::string path = chosen->substr(0, chosen->find('\0'));
@@ -171,7 +173,7 @@ void Veyra_P::Cmd_Set_Click() {
             saved;
     saved = platform_.WriteIni(kSettingsSection, kKeyBgmFile, state_.BgmFile, file) && saved;
     if (!saved) {
-        platform_.ShowMessage(SaveFailedMessage(file));
+        platform_.ShowMessage(SaveFailedMessage(file, platform_.UserLanguage()));
         return;
     }
     Unload();
@@ -203,6 +205,10 @@ std::string LauncherDialogPlatform::SettingsFile() {
 
 bool LauncherDialogPlatform::CursorPosition(int& x, int& y) {
     return launcher_.cursorPosition(x, y);
+}
+
+Language LauncherDialogPlatform::UserLanguage() {
+    return launcher_.userLanguage();
 }
 
 }  // namespace orveline

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command.h"
+#include "texts.h"
 
 namespace orveline {
 
@@ -81,6 +82,8 @@ class SettingsDialogPlatform {
     virtual bool CursorPosition(int& x, int& y) = 0;
     virtual void SetMousePointer(MousePointer pointer) = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // The language of the texts the dialog shows.
+    virtual Language UserLanguage() = 0;
     // The caption animation between two screen rectangles.
     virtual void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) = 0;
 };
@@ -95,6 +98,7 @@ class LauncherDialogPlatform : public SettingsDialogPlatform {
                   const std::string& file) override;
     std::string SettingsFile() override;
     bool CursorPosition(int& x, int& y) override;
+    Language UserLanguage() override;
 
   private:
     LauncherPlatform& launcher_;
@@ -108,7 +112,7 @@ std::int16_t RepeatFromText(const std::string& text);
 // Brightness of background row y of a surface H units high: dark at both edges, 220 between.
 int BackgroundLevel(int y, int height);
 // The message shown when the settings cannot be saved.
-std::string SaveFailedMessage(const std::string& settingsFile);
+std::string SaveFailedMessage(const std::string& settingsFile, Language language);
 
 // Initializes every button of the form, or sets their Enabled property.
 void SetCommands(SettingsDialogView& form, bool initialize, bool enable);

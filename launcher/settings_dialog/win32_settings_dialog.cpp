@@ -77,7 +77,7 @@ void DrawMark(HDC dc, int x, int y, bool on) {
 
 }  // namespace
 
-Win32SettingsDialog::Win32SettingsDialog() {
+Win32SettingsDialog::Win32SettingsDialog(Language language) : language_(language) {
     RegisterClasses(&FormProc, &PanelProc);
     Win32CommandButton::RegisterWindowClass();
     font_ = GdiObject(CreateCaptionFont(BuiltInCaptionFont()));
@@ -109,9 +109,9 @@ Win32SettingsDialog::Win32SettingsDialog() {
         return AddButton(parent, caption, Px(p.Left), Px(p.Top), Px(p.Width), Px(p.Height));
     };
     cmdBgm_ = add(panel_, kCaptionBrowse, kCmdBgm);
-    cmdSet_ = add(form_, kCaptionSet, kCmdSet);
-    cmdCan_ = add(form_, kCaptionCancel, kCmdCan);
-    cmdEtc_ = add(form_, kCaptionOther, kCmdEtc);
+    cmdSet_ = add(form_, TextOf(Text::CmdSet, language_), kCmdSet);
+    cmdCan_ = add(form_, TextOf(Text::CmdCancel, language_), kCmdCan);
+    cmdEtc_ = add(form_, TextOf(Text::CmdOther, language_), kCmdEtc);
 
     ConnectButtonClicks(presenter_, cmdBgm_->Control(), cmdSet_->Control(), cmdCan_->Control(),
                         cmdEtc_->Control());
@@ -359,13 +359,15 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, RGB(0, 0, 0));
     RECT heading = PixelRect(kHeading);
-    DrawTextA(target, kHeadingText, -1, &heading, DT_CENTER | DT_TOP | DT_NOPREFIX);
+    DrawTextA(target, TextOf(Text::Heading, language_), -1, &heading,
+              DT_CENTER | DT_TOP | DT_NOPREFIX);
     RECT repeatCaption = PixelRect(kRepeatCaption);
-    DrawTextA(target, kRepeatCaptionText, -1, &repeatCaption,
+    DrawTextA(target, TextOf(Text::RepeatCaption, language_), -1, &repeatCaption,
               DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
     for (int i = 0; i < 3; ++i) {
         RECT label = PixelRect(kOptionLabel[i]);
-        DrawTextA(target, kOptionText[i], -1, &label, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+        DrawTextA(target, TextOf(kOptionText[i], language_), -1, &label,
+                  DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
         const RECT mark = PixelRect(kOptionMark[i]);
         DrawMark(target, mark.left, mark.top, marks_[static_cast<std::size_t>(i)]);
     }
