@@ -43,6 +43,16 @@ inline constexpr Place kOptionMark[3] = {
     {300, 1140, 195, 195}, {300, 840, 195, 195}, {300, 1440, 195, 195}};
 inline constexpr Place kOptionLabel[3] = {
     {540, 1140, 345, 195}, {540, 840, 645, 195}, {540, 1440, 900, 195}};
+// The pixels a label's caption may take before it meets the next control of its row, with a
+// pixel to spare: the audio CD's meets the track combo box, the others the panel's edge. A longer
+// caption (an English one can be) is drawn narrower, never covered.
+inline constexpr int CaptionRoom(const Place& label, int nextLeft) {
+    return Px(nextLeft - label.Left) - 1;
+}
+inline constexpr int kOptionRoom[3] = {CaptionRoom(kOptionLabel[0], kPanel.Width),
+                                       CaptionRoom(kOptionLabel[1], kRepeat.Left),
+                                       CaptionRoom(kOptionLabel[2], kPanel.Width)};
+inline constexpr int kRepeatCaptionRoom = CaptionRoom(kRepeatCaption, kPanel.Width);
 // The option marks are 12 x 12 pixels.
 inline constexpr int kMarkPixels = 12;
 

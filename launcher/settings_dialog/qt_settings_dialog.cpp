@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -46,6 +47,20 @@ QFont DialogFont() {
     return QtCaptionFont(BuiltInCaptionFont());
 }
 
+// A label's caption, narrowed where it is wider than its room.
+void DrawCaption(QPainter& p, const QRect& box, int room, const char* utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    const QFont font = p.font();
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    if (width > room && room > 0) {
+        QFont narrow = font;
+        narrow.setStretch(std::max(50, room * 100 / width));
+        p.setFont(narrow);
+    }
+    p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    p.setFont(font);
+}
+
 }  // namespace
 
 // Pic_C(0): the panel with the windowless controls drawn on its retained background.
@@ -71,11 +86,11 @@ class QtSettingsPanel : public QWidget {
         p.setFont(DialogFont());
         p.drawText(PixelRect(kHeading), Qt::AlignHCenter | Qt::AlignTop,
                    QString::fromUtf8(TextOf(Text::Heading, language_)));
-        p.drawText(PixelRect(kRepeatCaption), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                   QString::fromUtf8(TextOf(Text::RepeatCaption, language_)));
+        DrawCaption(p, PixelRect(kRepeatCaption), kRepeatCaptionRoom,
+                    TextOf(Text::RepeatCaption, language_));
         for (int i = 0; i < 3; ++i) {
-            p.drawText(PixelRect(kOptionLabel[i]), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                       QString::fromUtf8(TextOf(kOptionText[i], language_)));
+            DrawCaption(p, PixelRect(kOptionLabel[i]), kOptionRoom[i],
+                        TextOf(kOptionText[i], language_));
             DrawMark(p, PixelRect(kOptionMark[i]).topLeft(), marks[static_cast<std::size_t>(i)]);
         }
         p.drawText(PixelRect(kFileName), Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,

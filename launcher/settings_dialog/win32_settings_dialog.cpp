@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "dialog_layout.h"
@@ -73,6 +74,25 @@ void DrawMark(HDC dc, int x, int y, bool on) {
     GdiObject edge(CreateSolidBrush(on ? RGB(0x00, 0x3C, 0x74) : RGB(0x80, 0x80, 0x80)));
     FillRect(dc, &box, static_cast<HBRUSH>(fill.Get()));
     FrameRect(dc, &box, static_cast<HBRUSH>(edge.Get()));
+}
+
+// A label's caption, narrowed where it is wider than its room.
+void DrawCaption(HDC dc, HFONT font, RECT box, int room, const char* text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    GdiObject narrow;
+    HGDIOBJ previous = nullptr;
+    if (size.cx > room && room > 0) {
+        LOGFONTA shape{};
+        TEXTMETRICA metrics{};
+        GetObjectA(font, sizeof shape, &shape);
+        GetTextMetricsA(dc, &metrics);
+        shape.lfWidth = std::max<LONG>(1, metrics.tmAveCharWidth * room / size.cx);
+        narrow = GdiObject(CreateFontIndirectA(&shape));
+        if (narrow.Get()) previous = SelectObject(dc, narrow.Get());
+    }
+    DrawTextA(dc, text, -1, &box, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+    if (previous) SelectObject(dc, previous);
 }
 
 }  // namespace
@@ -361,13 +381,12 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
     RECT heading = PixelRect(kHeading);
     DrawTextA(target, TextOf(Text::Heading, language_), -1, &heading,
               DT_CENTER | DT_TOP | DT_NOPREFIX);
-    RECT repeatCaption = PixelRect(kRepeatCaption);
-    DrawTextA(target, TextOf(Text::RepeatCaption, language_), -1, &repeatCaption,
-              DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+    const HFONT font = static_cast<HFONT>(font_.Get());
+    DrawCaption(target, font, PixelRect(kRepeatCaption), kRepeatCaptionRoom,
+                TextOf(Text::RepeatCaption, language_));
     for (int i = 0; i < 3; ++i) {
-        RECT label = PixelRect(kOptionLabel[i]);
-        DrawTextA(target, TextOf(kOptionText[i], language_), -1, &label,
-                  DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+        DrawCaption(target, font, PixelRect(kOptionLabel[i]), kOptionRoom[i],
+                    TextOf(kOptionText[i], language_));
         const RECT mark = PixelRect(kOptionMark[i]);
         DrawMark(target, mark.left, mark.top, marks_[static_cast<std::size_t>(i)]);
     }

@@ -204,7 +204,8 @@ for box in 48,72,43,13 148,72,66,13 48,92,23,13 48,112,60,13 320,200,73,25 396,2
     crop() { convert "$1" -crop "${w}x${h}+$x+$y" +repage "$2"; }
     crop "$japanese_picture" "$work/ja.png"
     crop "$english_picture" "$work/en.png"
-    [ "$(e2e_differing_pixels "$work/ja.png" "$work/en.png")" -gt 10 ] ||
+    # Under Wine "MP3、WAV" and "MP3, WAV" differ in a few pixels only.
+    [ "$(e2e_differing_pixels "$work/ja.png" "$work/en.png")" -gt 0 ] ||
         fail "the caption at $box reads the same in both languages"
 done
 if [ "$platform" = win32 ]; then
