@@ -12,7 +12,7 @@ platform=$1
 # Japanese unless a step says otherwise.
 unset LANGUAGE LC_ALL LC_MESSAGES
 export LANG=ja_JP.UTF-8
-english=$([ "$platform" = win32 ] && echo en_US.UTF-8 || echo C.UTF-8)
+english=C.UTF-8
 here=$(cd "$(dirname "$0")" && pwd)
 probe="$ORVELINE_SOURCE/tests/button/pixel_probe.py"
 artifacts="$ORVELINE_BUILD/test-artifacts/dialog"
