@@ -25,7 +25,7 @@ enum class Text {
     CmdOther,
     FileFilterDescription,
     FileChooserTitle,
-    // Message boxes. A new message adds its id here and its pair in kTexts, at the same place.
+    // Message boxes. A new message adds its id here and its row in kTexts, at the same place.
     RendererMissing,
     SaveFailed,
     Count
@@ -47,29 +47,36 @@ Language LanguageFromLangId(std::uint16_t langId);
 namespace {
 
 struct TextPair {
+    Text Id;
     const char* Japanese;
     const char* English;
 };
 
 constexpr TextPair kTexts[] = {
-    {"BGM", "BGM"},
-    {"無し", "None"},
-    {"音楽CD", "Audio CD"},
-    {"MP3、WAV", "MP3, WAV"},
-    {"曲目をﾘﾋﾟｰﾄ", "Repeat track"},
-    {"設定", "OK"},
-    {"ｷｬﾝｾﾙ", "Cancel"},
-    {"その他の作品", "More works"},
-    {"BGMﾌｧｲﾙ (MP3 WAV)", "Music files (MP3 WAV)"},
-    {"ﾌｧｲﾙを開く", "Open file"},
-    {"Orveline.dll が Orveline.scr と同じﾌｫﾙﾀﾞに見つかりません！",
+    {Text::Heading, "BGM", "BGM"},
+    {Text::OptionNone, "無し", "None"},
+    {Text::OptionCd, "音楽CD", "Audio CD"},
+    {Text::OptionFile, "MP3、WAV", "MP3, WAV"},
+    {Text::RepeatCaption, "曲目をﾘﾋﾟｰﾄ", "Repeat track"},
+    {Text::CmdSet, "設定", "OK"},
+    {Text::CmdCancel, "ｷｬﾝｾﾙ", "Cancel"},
+    {Text::CmdOther, "その他の作品", "More works"},
+    {Text::FileFilterDescription, "BGMﾌｧｲﾙ (MP3 WAV)", "Music files (MP3 WAV)"},
+    {Text::FileChooserTitle, "ﾌｧｲﾙを開く", "Open file"},
+    {Text::RendererMissing, "Orveline.dll が Orveline.scr と同じﾌｫﾙﾀﾞに見つかりません！",
      "Orveline.dll is not in the folder of Orveline.scr!"},
     // Followed by the settings file's path.
-    {"設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n",
+    {Text::SaveFailed, "設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n",
      "The settings could not be saved. This file cannot be written:\n"},
 };
-static_assert(std::size(kTexts) == static_cast<std::size_t>(Text::Count),
-              "every text has its pair");
+
+constexpr bool InTextOrder() {
+    for (std::size_t i = 0; i < std::size(kTexts); ++i) {
+        if (kTexts[i].Id != static_cast<Text>(i)) return false;
+    }
+    return std::size(kTexts) == static_cast<std::size_t>(Text::Count);
+}
+static_assert(InTextOrder(), "kTexts holds every text once, in the order of Text");
 
 constexpr const char* TextOf(Text text, Language language) {
     const auto index = static_cast<std::size_t>(text);
