@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "run_placement.h"
+#include "texts.h"
 
 namespace orveline {
 
@@ -92,6 +93,8 @@ class LauncherPlatform {
     // A modal message box with one OK button; returns when the user has dismissed it.
     // caption and text are UTF-8.
     virtual void messageBox(const std::string& caption, const std::string& text) = 0;
+    // The user's language, in which the forms and message boxes speak.
+    virtual Language userLanguage() = 0;
 
     // --- files
     // True when path names a file (not a folder) that can be opened for reading.

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
 
 #include "x11_launcher_platform.h"
 
@@ -79,6 +80,11 @@ void LinuxLauncherPlatform::messageBox(const std::string& caption, const std::st
                       QStringLiteral("Noto Sans CJK JP")});
     box.setFont(font);
     box.exec();
+}
+
+Language LinuxLauncherPlatform::userLanguage() {
+    return LanguageFromLocale(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                              std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 std::unique_ptr<UiTimer> LinuxLauncherPlatform::createTimer(int intervalMilliseconds,

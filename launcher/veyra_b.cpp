@@ -8,13 +8,11 @@
 #include "launcher_state.h"
 #include "number_text.h"
 #include "run_placement.h"
+#include "texts.h"
 
 namespace orveline {
 
 namespace {
-
-constexpr char kRendererMissingText[] =
-    "Orveline.dll が Orveline.scr と同じﾌｫﾙﾀﾞに見つかりません！";
 
 constexpr std::uint32_t kReadBufferLength = 256;
 constexpr std::size_t kWriteFieldLength = 128;
@@ -196,7 +194,10 @@ void Main(LauncherPlatform& platform, LauncherState& state) {
 
     // 5. Renderer present?
     if (!main_steps::RendererPresent(platform)) {
-        resumeNext([&] { platform.messageBox(kApplicationTitle, kRendererMissingText); });
+        resumeNext([&] {
+            platform.messageBox(kApplicationTitle,
+                                TextOf(Text::RendererMissing, platform.userLanguage()));
+        });
         platform.endProcess();
     }
 

@@ -236,6 +236,10 @@ void Win32LauncherPlatform::messageBox(const std::string& caption, const std::st
     MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), MB_OK);
 }
 
+Language Win32LauncherPlatform::userLanguage() {
+    return LanguageFromLangId(GetUserDefaultUILanguage());
+}
+
 bool Win32LauncherPlatform::canOpenForReading(const std::string& path) {
     // A folder fails here: opening one needs FILE_FLAG_BACKUP_SEMANTICS.
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

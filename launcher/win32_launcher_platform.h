@@ -31,6 +31,7 @@ class Win32LauncherPlatform : public LauncherPlatform {
     std::int32_t showCursor(std::int32_t show) override;
     bool cursorPosition(int& x, int& y) override;
     void messageBox(const std::string& caption, const std::string& text) override;
+    Language userLanguage() override;
 
     bool canOpenForReading(const std::string& path) override;
     std::uint32_t getPrivateProfileString(const char* section, const char* key,

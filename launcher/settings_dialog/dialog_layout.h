@@ -1,6 +1,9 @@
 // Layout of the settings dialog "<Orveline>": every control's place in twips (15 to the pixel),
-// relative to its container, and its caption. Both platforms' views build the form from here.
+// relative to its container. Both platforms' views build the form from here, with the captions
+// of texts.h in the user's language; the places are the same in every language.
 #pragma once
+
+#include "texts.h"
 
 namespace orveline::dialog_layout {
 
@@ -40,16 +43,22 @@ inline constexpr Place kOptionMark[3] = {
     {300, 1140, 195, 195}, {300, 840, 195, 195}, {300, 1440, 195, 195}};
 inline constexpr Place kOptionLabel[3] = {
     {540, 1140, 345, 195}, {540, 840, 645, 195}, {540, 1440, 900, 195}};
+// The pixels a label's caption may take before it meets the next control of its row, with a
+// pixel to spare: the audio CD's meets the track combo box, the others the panel's edge. A longer
+// caption (an English one can be) is drawn narrower, never covered.
+inline constexpr int CaptionRoom(const Place& label, int nextLeft) {
+    return Px(nextLeft - label.Left) - 1;
+}
+inline constexpr int kOptionRoom[3] = {CaptionRoom(kOptionLabel[0], kPanel.Width),
+                                       CaptionRoom(kOptionLabel[1], kRepeat.Left),
+                                       CaptionRoom(kOptionLabel[2], kPanel.Width)};
+inline constexpr int kRepeatCaptionRoom = CaptionRoom(kRepeatCaption, kPanel.Width);
 // The option marks are 12 x 12 pixels.
 inline constexpr int kMarkPixels = 12;
 
-inline constexpr char kCaptionSet[] = "設定";
-inline constexpr char kCaptionCancel[] = "ｷｬﾝｾﾙ";
-inline constexpr char kCaptionOther[] = "その他の作品";
 inline constexpr char kCaptionBrowse[] = "...";
-inline constexpr char kHeadingText[] = "BGM";
-inline constexpr char kRepeatCaptionText[] = "曲目をﾘﾋﾟｰﾄ";
-inline constexpr const char* kOptionText[3] = {"無し", "音楽CD", "MP3、WAV"};
+// The captions of lbl_BGM, indexed by BgmKind.
+inline constexpr Text kOptionText[3] = {Text::OptionNone, Text::OptionCd, Text::OptionFile};
 
 // Where a hit at panel pixel (x, y) lands: the index of an option mark or label, or -1.
 inline int OptionAt(int x, int y) {

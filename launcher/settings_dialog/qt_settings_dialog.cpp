@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -46,12 +47,26 @@ QFont DialogFont() {
     return QtCaptionFont(BuiltInCaptionFont());
 }
 
+// A label's caption, narrowed where it is wider than its room.
+void DrawCaption(QPainter& p, const QRect& box, int room, const char* utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    const QFont font = p.font();
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    if (width > room && room > 0) {
+        QFont narrow = font;
+        narrow.setStretch(std::max(50, room * 100 / width));
+        p.setFont(narrow);
+    }
+    p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    p.setFont(font);
+}
+
 }  // namespace
 
 // Pic_C(0): the panel with the windowless controls drawn on its retained background.
 class QtSettingsPanel : public QWidget {
   public:
-    explicit QtSettingsPanel(QWidget* parent) : QWidget(parent) {
+    QtSettingsPanel(QWidget* parent, Language language) : QWidget(parent), language_(language) {
         setFocusPolicy(Qt::StrongFocus);
         background_ = QImage(Px(kPanel.Width), Px(kPanel.Height), QImage::Format_RGB32);
         background_.fill(Qt::lightGray);
@@ -69,12 +84,13 @@ class QtSettingsPanel : public QWidget {
         p.setPen(Qt::black);
         p.drawRect(PixelRect(kHeadingFrame).adjusted(0, 0, -1, -1));
         p.setFont(DialogFont());
-        p.drawText(PixelRect(kHeading), Qt::AlignHCenter | Qt::AlignTop, kHeadingText);
-        p.drawText(PixelRect(kRepeatCaption), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                   QString::fromUtf8(kRepeatCaptionText));
+        p.drawText(PixelRect(kHeading), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::fromUtf8(TextOf(Text::Heading, language_)));
+        DrawCaption(p, PixelRect(kRepeatCaption), kRepeatCaptionRoom,
+                    TextOf(Text::RepeatCaption, language_));
         for (int i = 0; i < 3; ++i) {
-            p.drawText(PixelRect(kOptionLabel[i]), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                       QString::fromUtf8(kOptionText[i]));
+            DrawCaption(p, PixelRect(kOptionLabel[i]), kOptionRoom[i],
+                        TextOf(kOptionText[i], language_));
             DrawMark(p, PixelRect(kOptionMark[i]).topLeft(), marks[static_cast<std::size_t>(i)]);
         }
         p.drawText(PixelRect(kFileName), Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
@@ -102,10 +118,11 @@ class QtSettingsPanel : public QWidget {
         p.setPen(Qt::black);
     }
 
+    Language language_;
     QImage background_;
 };
 
-QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent) {
+QtSettingsDialog::QtSettingsDialog(Language language, QWidget* parent) : QDialog(parent) {
     setWindowTitle(kTitle);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -114,7 +131,7 @@ QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent) {
     background_ = QImage(width(), height(), QImage::Format_RGB32);
     background_.fill(Qt::darkGray);
 
-    panel_ = new QtSettingsPanel(this);
+    panel_ = new QtSettingsPanel(this, language);
     panel_->setGeometry(PixelRect(kPanel));
     panel_->onOptionPressed = [this](int index, bool onMark, int button) {
         if (!presenter_) return;
@@ -132,11 +149,11 @@ QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent) {
 
     cmdBgm_ = AddButton(panel_, kCaptionBrowse, 9);
     cmdBgm_->setGeometry(PixelRect(kCmdBgm));
-    cmdSet_ = AddButton(this, kCaptionSet, 10);
+    cmdSet_ = AddButton(this, TextOf(Text::CmdSet, language), 10);
     cmdSet_->setGeometry(PixelRect(kCmdSet));
-    cmdCan_ = AddButton(this, kCaptionCancel, 11);
+    cmdCan_ = AddButton(this, TextOf(Text::CmdCancel, language), 11);
     cmdCan_->setGeometry(PixelRect(kCmdCan));
-    cmdEtc_ = AddButton(this, kCaptionOther, 12);
+    cmdEtc_ = AddButton(this, TextOf(Text::CmdOther, language), 12);
     cmdEtc_->setGeometry(PixelRect(kCmdEtc));
 
     // Tab order by tab index: the panel, the combo box, then the buttons.

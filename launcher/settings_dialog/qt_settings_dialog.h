@@ -21,7 +21,8 @@ class QtSettingsPanel;
 class QtSettingsDialog : public QDialog, public SettingsDialogView {
     Q_OBJECT
   public:
-    explicit QtSettingsDialog(QWidget* parent = nullptr);
+    // The form with its captions in that language.
+    explicit QtSettingsDialog(Language language, QWidget* parent = nullptr);
     ~QtSettingsDialog() override;
 
     // Connects the form's events to its presenter; without one they do nothing.

@@ -2,6 +2,7 @@
 // shown modally on the launcher's QApplication.
 #include <QApplication>
 
+#include "launcher_platform.h"
 #include "launcher_state.h"
 #include "qt_settings_dialog.h"
 #include "show_settings_dialog.h"
@@ -13,7 +14,7 @@
 namespace orveline {
 
 void showSettingsDialog(LauncherPlatform& platform, LauncherState& state) {
-    QtSettingsDialog dialog;
+    QtSettingsDialog dialog(platform.userLanguage());
     QtSettingsDialogPlatform services(platform, &dialog);
     Veyra_P presenter(dialog, services, state, ORVELINE_MAKER_URL);
     dialog.SetPresenter(&presenter);

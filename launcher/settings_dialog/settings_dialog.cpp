@@ -38,13 +38,13 @@ int BackgroundLevel(int y, int height) {
     return static_cast<int>(std::nearbyint(v));
 }
 
-std::string SaveFailedMessage(const std::string& settingsFile) {
-    return "設定を保存できませんでした。次のﾌｧｲﾙに書き込めません：\n" + settingsFile;
+std::string SaveFailedMessage(const std::string& settingsFile, Language language) {
+    return TextOf(Text::SaveFailed, language) + settingsFile;
 }
 
-std::string PathTooLongMessage(const std::string& path) {
-    return "ﾌｧｲﾙのﾊﾟｽが長すぎます！ " + std::to_string(kLongestMusicPath) +
-           "ﾊﾞｲﾄ以内のﾊﾟｽにあるﾌｧｲﾙを選んでください：\n" + path;
+std::string PathTooLongMessage(const std::string& path, Language language) {
+    static_assert(kLongestMusicPath == 254, "the message names the longest path");
+    return TextOf(Text::PathTooLong, language) + path;
 }
 
 void ConnectButtonClicks(Veyra_P* const& presenter, Command& cmdBgm, Command& cmdSet,
@@ -155,7 +155,9 @@ void Veyra_P::ShowOption(int index) {
 }
 
 void Veyra_P::Cmd_BGM_Click() {
-    const FileChooserRequest request{"BGMﾌｧｲﾙ (MP3 WAV)", "*.MP3;*.WAV", "ﾌｧｲﾙを開く"};
+    const Language language = platform_.UserLanguage();
+    const FileChooserRequest request{TextOf(Text::FileFilterDescription, language), "*.MP3;*.WAV",
+                                     TextOf(Text::FileChooserTitle, language)};
     std::optional<std::string> chosen = platform_.ChooseFile(request);
     if (!chosen || chosen->empty()) return;
     std::string path = chosen->substr(0, chosen->find('\0'));
@@ -163,7 +165,7 @@ void Veyra_P::Cmd_BGM_Click() {
     if (path.empty() || path.find_first_of("\r\n") != std::string::npos) return;
     // Longer paths would come back cut from the settings file, as a file that does not exist.
     if (path.size() > kLongestMusicPath) {
-        platform_.ShowMessage(PathTooLongMessage(path));
+        platform_.ShowMessage(PathTooLongMessage(path, language));
         return;
     }
     state_.BgmFile = path;
@@ -181,7 +183,7 @@ void Veyra_P::Cmd_Set_Click() {
             saved;
     saved = platform_.WriteIni(kSettingsSection, kKeyBgmFile, state_.BgmFile, file) && saved;
     if (!saved) {
-        platform_.ShowMessage(SaveFailedMessage(file));
+        platform_.ShowMessage(SaveFailedMessage(file, platform_.UserLanguage()));
         return;
     }
     Unload();
@@ -213,6 +215,10 @@ std::string LauncherDialogPlatform::SettingsFile() {
 
 bool LauncherDialogPlatform::CursorPosition(int& x, int& y) {
     return launcher_.cursorPosition(x, y);
+}
+
+Language LauncherDialogPlatform::UserLanguage() {
+    return launcher_.userLanguage();
 }
 
 }  // namespace orveline

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "command.h"
+#include "texts.h"
 
 namespace orveline {
 
@@ -82,6 +83,8 @@ class SettingsDialogPlatform {
     virtual bool CursorPosition(int& x, int& y) = 0;
     virtual void SetMousePointer(MousePointer pointer) = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // The language of the texts the dialog shows.
+    virtual Language UserLanguage() = 0;
     // The caption animation between two screen rectangles.
     virtual void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) = 0;
 };
@@ -96,6 +99,7 @@ class LauncherDialogPlatform : public SettingsDialogPlatform {
                   const std::string& file) override;
     std::string SettingsFile() override;
     bool CursorPosition(int& x, int& y) override;
+    Language UserLanguage() override;
 
   private:
     LauncherPlatform& launcher_;
@@ -114,8 +118,8 @@ inline constexpr std::size_t kLongestMusicPath = 254;
 
 // The dialog's messages: the settings cannot be saved; the chosen music file's path is longer
 // than kLongestMusicPath.
-std::string SaveFailedMessage(const std::string& settingsFile);
-std::string PathTooLongMessage(const std::string& path);
+std::string SaveFailedMessage(const std::string& settingsFile, Language language);
+std::string PathTooLongMessage(const std::string& path, Language language);
 
 // Initializes every button of the form, or sets their Enabled property.
 void SetCommands(SettingsDialogView& form, bool initialize, bool enable);

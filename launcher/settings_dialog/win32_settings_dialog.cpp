@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "dialog_layout.h"
@@ -75,9 +76,28 @@ void DrawMark(HDC dc, int x, int y, bool on) {
     FrameRect(dc, &box, static_cast<HBRUSH>(edge.Get()));
 }
 
+// A label's caption, narrowed where it is wider than its room.
+void DrawCaption(HDC dc, HFONT font, RECT box, int room, const char* text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    GdiObject narrow;
+    HGDIOBJ previous = nullptr;
+    if (size.cx > room && room > 0) {
+        LOGFONTA shape{};
+        TEXTMETRICA metrics{};
+        GetObjectA(font, sizeof shape, &shape);
+        GetTextMetricsA(dc, &metrics);
+        shape.lfWidth = std::max<LONG>(1, metrics.tmAveCharWidth * room / size.cx);
+        narrow = GdiObject(CreateFontIndirectA(&shape));
+        if (narrow.Get()) previous = SelectObject(dc, narrow.Get());
+    }
+    DrawTextA(dc, text, -1, &box, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+    if (previous) SelectObject(dc, previous);
+}
+
 }  // namespace
 
-Win32SettingsDialog::Win32SettingsDialog() {
+Win32SettingsDialog::Win32SettingsDialog(Language language) : language_(language) {
     RegisterClasses(&FormProc, &PanelProc);
     Win32CommandButton::RegisterWindowClass();
     font_ = GdiObject(CreateCaptionFont(BuiltInCaptionFont()));
@@ -109,9 +129,9 @@ Win32SettingsDialog::Win32SettingsDialog() {
         return AddButton(parent, caption, Px(p.Left), Px(p.Top), Px(p.Width), Px(p.Height));
     };
     cmdBgm_ = add(panel_, kCaptionBrowse, kCmdBgm);
-    cmdSet_ = add(form_, kCaptionSet, kCmdSet);
-    cmdCan_ = add(form_, kCaptionCancel, kCmdCan);
-    cmdEtc_ = add(form_, kCaptionOther, kCmdEtc);
+    cmdSet_ = add(form_, TextOf(Text::CmdSet, language_), kCmdSet);
+    cmdCan_ = add(form_, TextOf(Text::CmdCancel, language_), kCmdCan);
+    cmdEtc_ = add(form_, TextOf(Text::CmdOther, language_), kCmdEtc);
 
     ConnectButtonClicks(presenter_, cmdBgm_->Control(), cmdSet_->Control(), cmdCan_->Control(),
                         cmdEtc_->Control());
@@ -359,13 +379,14 @@ void Win32SettingsDialog::PaintPanel(HDC dc) {
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, RGB(0, 0, 0));
     RECT heading = PixelRect(kHeading);
-    DrawTextA(target, kHeadingText, -1, &heading, DT_CENTER | DT_TOP | DT_NOPREFIX);
-    RECT repeatCaption = PixelRect(kRepeatCaption);
-    DrawTextA(target, kRepeatCaptionText, -1, &repeatCaption,
-              DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+    DrawTextA(target, TextOf(Text::Heading, language_), -1, &heading,
+              DT_CENTER | DT_TOP | DT_NOPREFIX);
+    const HFONT font = static_cast<HFONT>(font_.Get());
+    DrawCaption(target, font, PixelRect(kRepeatCaption), kRepeatCaptionRoom,
+                TextOf(Text::RepeatCaption, language_));
     for (int i = 0; i < 3; ++i) {
-        RECT label = PixelRect(kOptionLabel[i]);
-        DrawTextA(target, kOptionText[i], -1, &label, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+        DrawCaption(target, font, PixelRect(kOptionLabel[i]), kOptionRoom[i],
+                    TextOf(kOptionText[i], language_));
         const RECT mark = PixelRect(kOptionMark[i]);
         DrawMark(target, mark.left, mark.top, marks_[static_cast<std::size_t>(i)]);
     }

@@ -20,7 +20,8 @@ class LauncherPlatform;
 
 class Win32SettingsDialog : public SettingsDialogView {
   public:
-    Win32SettingsDialog();
+    // The form with its captions in that language.
+    explicit Win32SettingsDialog(Language language);
     Win32SettingsDialog(const Win32SettingsDialog&) = delete;
     Win32SettingsDialog& operator=(const Win32SettingsDialog&) = delete;
     ~Win32SettingsDialog() override;
@@ -59,6 +60,7 @@ class Win32SettingsDialog : public SettingsDialogView {
     std::unique_ptr<Win32CommandButton> AddButton(HWND parent, const char* caption, int x, int y,
                                                   int width, int height);
 
+    Language language_;
     Veyra_P* presenter_ = nullptr;
     HWND form_ = nullptr;
     HWND panel_ = nullptr;

@@ -1,5 +1,6 @@
 // Windows entry of the settings dialog: the Win32 form, its presenter and the services around
 // it, run modally on the launcher's thread.
+#include "launcher_platform.h"
 #include "launcher_state.h"
 #include "show_settings_dialog.h"
 #include "win32_settings_dialog.h"
@@ -11,7 +12,7 @@
 namespace orveline {
 
 void showSettingsDialog(LauncherPlatform& platform, LauncherState& state) {
-    Win32SettingsDialog dialog;
+    Win32SettingsDialog dialog(platform.userLanguage());
     Win32SettingsDialogPlatform services(platform, dialog.Window());
     Veyra_P presenter(dialog, services, state, ORVELINE_MAKER_URL);
     dialog.SetPresenter(&presenter);

@@ -28,6 +28,7 @@ struct FakePlatform : SettingsDialogPlatform {
     std::vector<std::string> messages;
     std::vector<std::pair<ScreenRect, ScreenRect>> zooms;
     bool cursorKnown = true;
+    Language language = Language::Japanese;
     int cursorX = 100, cursorY = 50;
 
     bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
@@ -48,6 +49,7 @@ struct FakePlatform : SettingsDialogPlatform {
     }
     void SetMousePointer(MousePointer pointer) override { pointers.push_back(pointer); }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    Language UserLanguage() override { return language; }
     void DrawAnimatedRects(const ScreenRect& from, const ScreenRect& to) override {
         zooms.emplace_back(from, to);
     }

@@ -39,7 +39,7 @@ const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnv
 struct QtDialog {
     LauncherState state;
     FakePlatform platform;
-    QtSettingsDialog view;
+    QtSettingsDialog view{Language::Japanese};
     Veyra_P form{view, platform, state, "https://maker.example/"};
 
     QtDialog(int kind, int repeat) {

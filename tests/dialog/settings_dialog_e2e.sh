@@ -4,10 +4,15 @@
 # chosen before, and the next "Orveline.scr /s" plays that file until a key ends the run; the
 # cancel button leaves the file as it was; a read-only settings file is left as it was and keeps
 # the dialog open with a message. Pictures of the dialog are checked at chosen pixels and kept as
-# artifacts.
+# artifacts. The dialog speaks Japanese in a Japanese locale; in another it speaks English with
+# the same layout, saves the same bytes for the same clicks, and keeps a Japanese copy from opening.
 #   settings_dialog_e2e.sh <linux|win32>
 set -u
 platform=$1
+# Japanese unless a step says otherwise.
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=ja_JP.UTF-8
+english=C.UTF-8
 here=$(cd "$(dirname "$0")" && pwd)
 probe="$ORVELINE_SOURCE/tests/button/pixel_probe.py"
 artifacts="$ORVELINE_BUILD/test-artifacts/dialog"
@@ -61,11 +66,12 @@ find_window() {
     return 1
 }
 
-start_dialog() {
+start_dialog() {  # [locale]
+    local locale=${1:-$LANG}
     if [ "$platform" = win32 ]; then
-        win_start dialog "$app/Orveline.scr" /c
+        ORVELINE_WINE_LANG=$locale win_start dialog "$app/Orveline.scr" /c
     else
-        "$app/Orveline.scr" /c >>"$artifacts/dialog-$platform.out" 2>&1 &
+        LANG=$locale "$app/Orveline.scr" /c >>"$artifacts/dialog-$platform.out" 2>&1 &
         dialog_pid=$!
     fi
     window=$(find_window '<Orveline>' 30) || fail "no window <Orveline> after /c"
@@ -180,9 +186,44 @@ wanted = [b"BGM\x8b\xe6\x95\xaa=2", b"BGM\xd8\xcb\xdf\xb0\xc4=7",
           b"BGM\xcc\xa7\xb2\xd9=" + sys.argv[2].encode()]
 sys.exit(0 if all(w in lines for w in wanted) else 1)
 PY
+cp "$settings" "$work/saved-japanese.ini"
 run_saver
 
-# 2. Hover and leave a button; cancel after a change: the file stays as it was.
+# 2. In English: the same places, other captions, the same saved bytes; a Japanese copy started
+# beside it ends at once.
+write_settings 0 7 "$music_file"
+start_dialog "$english"
+check_picture dialog-english loaded.probes
+japanese_picture="$artifacts/dialog-loaded-$platform.png"
+english_picture="$artifacts/dialog-english-$platform.png"
+# Client pixels x y width height of each caption: the labels CD, repeat, none, file, then the
+# save, cancel and other works buttons.
+for box in 48,72,43,13 148,72,66,13 48,92,23,13 48,112,60,13 320,200,73,25 396,200,69,25 \
+    192,200,125,25; do
+    IFS=, read -r x y w h <<<"$box"
+    crop() { convert "$1" -crop "${w}x${h}+$x+$y" +repage "$2"; }
+    crop "$japanese_picture" "$work/ja.png"
+    crop "$english_picture" "$work/en.png"
+    # Under Wine "MP3、WAV" and "MP3, WAV" differ in a few pixels only.
+    [ "$(e2e_differing_pixels "$work/ja.png" "$work/en.png")" -gt 0 ] ||
+        fail "the caption at $box reads the same in both languages"
+done
+if [ "$platform" = win32 ]; then
+    ORVELINE_WINE_LANG=ja_JP.UTF-8 win_start second "$app/Orveline.scr" /c
+    win_wait_exit second 30 || fail "a Japanese copy beside the English dialog did not end"
+else
+    timeout 20 "$app/Orveline.scr" /c >/dev/null 2>&1 ||
+        fail "a Japanese copy beside the English dialog did not end at once"
+fi
+[ "$(xdotool search --onlyvisible --name '^<Orveline>$' | wc -l)" = 1 ] ||
+    fail "a second dialog opened beside the English one"
+click_at "${file_option_label[@]}"
+click_at "${save_button[@]}"
+wait_exit
+cmp "$settings" "$work/saved-japanese.ini" ||
+    { show_settings; fail "the English dialog saved other bytes than the Japanese one"; }
+
+# 3. Hover and leave a button; cancel after a change: the file stays as it was.
 write_settings 1 3
 cp "$settings" "$work/before.ini"
 start_dialog
@@ -197,7 +238,7 @@ click_at "${cancel_button[@]}"
 wait_exit
 cmp -s "$settings" "$work/before.ini" || { show_settings; fail "cancel changed the settings file"; }
 
-# 3. A read-only settings file (root included) is not written: a message, the dialog stays
+# 4. A read-only settings file (root included) is not written: a message, the dialog stays
 # open, and the file keeps its bytes, mode and group.
 write_settings 0 0
 if [ "$platform" = win32 ] && [ "$(id -u)" = 0 ]; then

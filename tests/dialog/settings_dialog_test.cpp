@@ -306,6 +306,31 @@ TEST(SettingsDialogSave, FailedWriteKeepsTheDialogOpenAndNamesTheFile) {
     }
 }
 
+TEST(SettingsDialogLanguage, TextsFollowTheUserButTheSavedBytesDoNot) {
+    std::vector<Write> saved[2];
+    for (const Language language : {Language::Japanese, Language::English}) {
+        Dialog d(1, 4, "/music/a.mp3");
+        d.platform.language = language;
+        d.Load();
+        d.form.Img_BGM_MouseDown(2, 1, 0, 0, 0);
+        d.platform.chosenFile = "/music/b.mp3";
+        d.form.Cmd_BGM_Click();
+        ASSERT_EQ(d.platform.chooserRequests.size(), 1u);
+        EXPECT_STREQ(d.platform.chooserRequests[0].Title.c_str(),
+                     TextOf(Text::FileChooserTitle, language));
+        EXPECT_STREQ(d.platform.chooserRequests[0].FilterDescription.c_str(),
+                     TextOf(Text::FileFilterDescription, language));
+        d.platform.failingWrite = 2;
+        d.form.Cmd_Set_Click();
+        ASSERT_EQ(d.platform.messages.size(), 1u);
+        EXPECT_EQ(d.platform.messages[0], TextOf(Text::SaveFailed, language) + kFile);
+        d.platform.failingWrite = -1;
+        d.form.Cmd_Set_Click();
+        saved[static_cast<int>(language)] = d.platform.writes;
+    }
+    EXPECT_EQ(saved[0], saved[1]);
+}
+
 TEST(SettingsDialogCancel, WritesNothingAndZoomsBack) {
     Dialog d(0);
     d.Load();

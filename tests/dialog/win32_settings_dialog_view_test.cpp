@@ -19,7 +19,7 @@ void CALLBACK CloseStuckForm(HWND, UINT, UINT_PTR, DWORD) {
 struct Win32Dialog {
     LauncherState state;
     FakePlatform platform;
-    Win32SettingsDialog view;
+    Win32SettingsDialog view{Language::Japanese};
     Veyra_P form{view, platform, state, "https://maker.example/"};
 
     Win32Dialog(int kind, int repeat) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Orveline.scr start-up on Xvfb: the renderer test and its message, silent ends, and the
+# Orveline.scr start-up on Xvfb: the renderer test and its message (its text in the user's
+# language: Japanese in a Japanese locale, English in the C locale), silent ends, and the
 # single-instance test against windows of other programs (hidden, mapped, framed; either title
 # property). The launcher runs from a copy in a folder whose path has blanks and non-ASCII
 # characters; the "renderer" there is a script that leaves a mark when it is started.
@@ -8,6 +9,8 @@ set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/display.sh"
 titled_window=$1
 : "${ORVELINE_DIST:?}" "${DISPLAY:?}"
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=ja_JP.UTF-8
 
 work=$(mktemp -d)
 pids=()
@@ -54,15 +57,20 @@ elapsed=$((($(date +%s%N) - start) / 1000000))
 
 echo "--- renderer missing: the message box, and the end once it is dismissed"
 without_renderer
-for args in "/s" "/c" "/a 1234" ""; do
+for run in "/s|" "/c|" "/a 1234|" "|" "/s|C.UTF-8"; do
+    IFS='|' read -r args locale <<<"$run"
     # shellcheck disable=SC2086
-    "$own/Orveline.scr" $args </dev/null >"$work/out" 2>"$work/err" &
+    LANG=${locale:-$LANG} "$own/Orveline.scr" $args </dev/null >"$work/out" 2>"$work/err" &
     pid=$!
     pids+=("$pid")
     for _ in $(seq 100); do [ -n "$(box_id)" ] && break; sleep 0.1; done
     id=$(box_id)
     [ -n "$id" ] || fail "no message box for '$args'"
-    [ "$args" = "/s" ] && e2e_screenshot "$artifacts/launcher_renderer_missing.png" 2>/dev/null
+    if [ "$args" = "/s" ]; then
+        sleep 0.5  # first paint
+        e2e_screenshot "$artifacts/launcher_renderer_missing${locale:+_$locale}.png" "$id" ||
+            fail "no picture of the message box"
+    fi
     kill -0 "$pid" 2>/dev/null || fail "'$args' ended before the box was dismissed"
     for _ in 1 2 3 4 5; do
         xdotool windowfocus --sync "$id" 2>/dev/null
@@ -76,6 +84,15 @@ for args in "/s" "/c" "/a 1234" ""; do
     [ "$rc" = 0 ] || fail "'$args' ended with $rc after the message"
     [ -z "$(box_id)" ] || fail "the box stayed"
 done
+
+# Qt gives no way to read a message box's text from outside: the English box must differ from
+# the Japanese one (the texts themselves are the launcher test's).
+japanese_box="$artifacts/launcher_renderer_missing.png"
+english_box="$artifacts/launcher_renderer_missing_C.UTF-8.png"
+if [ "$(identify -format %wx%h "$japanese_box")" = "$(identify -format %wx%h "$english_box")" ]; then
+    [ "$(e2e_differing_pixels "$japanese_box" "$english_box")" -gt 100 ] ||
+        fail "the message box in the C locale looks like the Japanese one"
+fi
 
 echo "--- another copy's window ends the new one at once"
 with_renderer

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Orveline.scr start-up under Wine: the renderer test and its message (exact text, also under a
-# code page other than 932; one OK button; the end once dismissed), a silent end for other
+# Orveline.scr start-up under Wine: the renderer test and its message (exact text in the user's
+# language, Japanese also under a code page other than 932, English under a user-interface
+# language other than Japanese; one OK button; the end once dismissed), a silent end for other
 # letters, and the single-instance test against a hidden window of another program and against a
 # copy started a moment before, in another code page. The launcher runs from a copy in a folder
 # whose path has blanks and Japanese characters.
@@ -15,8 +16,9 @@ mkdir -p "$own"
 cp "$ORVELINE_DIST/Orveline.scr" "$own/"
 scr="$own/Orveline.scr"
 
-# The message as the box shows it, in UTF-8.
-expected=4f7276656c696e652e646c6c20e3818c204f7276656c696e652e73637220e381a8e5908ce38198efbe8cefbdabefbe99efbe80efbe9ee381abe8a68be381a4e3818be3828ae381bee3819be38293efbc81
+# The message as the box shows it, in UTF-8, in Japanese and in English.
+japanese=4f7276656c696e652e646c6c20e3818c204f7276656c696e652e73637220e381a8e5908ce38198efbe8cefbdabefbe99efbe80efbe9ee381abe8a68be381a4e3818be3828ae381bee3819be38293efbc81
+english=4f7276656c696e652e646c6c206973206e6f7420696e2074686520666f6c646572206f66204f7276656c696e652e73637221
 
 log "/a with the renderer present ends at once, with no window"
 : >"$own/Orveline.dll"
@@ -27,15 +29,19 @@ win_wait_exit a_present 30 || fail "/a did not end"
 
 log "renderer missing: the message box with its text, the end once dismissed"
 rm -f "$own/Orveline.dll"
-# The last run is on a system whose ANSI code page is not 932: the text must read the same.
-for run in "/s ja_JP.UTF-8" "/c ja_JP.UTF-8" "/s C.UTF-8"; do
-    read -r args lang <<<"$run"
+# Runs: command line, locale (so code page), user-interface language. The third is Japanese on a
+# system whose ANSI code page is not 932: the text must read the same. The last is English.
+for run in "/s ja_JP.UTF-8 ja_JP.UTF-8" "/c ja_JP.UTF-8 ja_JP.UTF-8" \
+    "/s C.UTF-8 ja_JP.UTF-8" "/s C.UTF-8 C.UTF-8"; do
+    read -r args lang ui <<<"$run"
+    expected=$([ "$ui" = ja_JP.UTF-8 ] && echo "$japanese" || echo "$english")
     # shellcheck disable=SC2086
-    ORVELINE_WINE_LANG=$lang win_start missing "$scr" $args
+    ORVELINE_WINE_LANG=$lang ORVELINE_WINE_UI=$ui win_start missing "$scr" $args
     win_wait_window Orveline 30 || fail "no message box for $args"
     text=$("$WIN_RUN" "$probe" box-text Orveline </dev/null | tr -d '\r')
-    [ "$text" = "$expected" ] || fail "message text for $args in $lang: $text"
+    [ "$text" = "$expected" ] || fail "message text for $args in $lang, language $ui: $text"
     shot=launcher_wine_renderer_missing$([ "$lang" = ja_JP.UTF-8 ] || echo "_$lang")
+    shot=$shot$([ "$ui" = ja_JP.UTF-8 ] || echo _english)
     [ "$args" = /s ] && win_screenshot "$WIN_ARTIFACTS/$shot.png" Orveline
     win_wait_exit missing 1 && fail "$args ended before the box was dismissed"
     for _ in 1 2 3 4 5; do

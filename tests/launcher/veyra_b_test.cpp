@@ -93,14 +93,20 @@ TEST(Main, FollowsThePathOfEachCommandLine) {
     }
 }
 
-TEST(Main, RendererMissingShowsTheMessageOnce) {
-    FakeLauncherPlatform platform;
-    platform.command = "/s";
-    LauncherState state;
-    EXPECT_TRUE(runMain(platform, state));
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0], std::string("Orveline|") + kMissingText);
-    EXPECT_EQ(platform.opened, std::vector<std::string>{kRenderer});
+TEST(Main, RendererMissingShowsTheMessageOnceInTheUsersLanguage) {
+    for (const Language language : {Language::Japanese, Language::English}) {
+        FakeLauncherPlatform platform;
+        platform.command = "/s";
+        platform.language = language;
+        LauncherState state;
+        EXPECT_TRUE(runMain(platform, state));
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0],
+                  std::string("Orveline|") + (language == Language::Japanese
+                                                  ? kMissingText
+                                                  : TextOf(Text::RendererMissing, language)));
+        EXPECT_EQ(platform.opened, std::vector<std::string>{kRenderer});
+    }
 }
 
 TEST(Main, AnotherCopyEndsTheNewOneBeforeAnythingElse) {

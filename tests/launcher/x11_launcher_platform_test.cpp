@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "launcher_state.h"
 #include "veyra_b.h"
@@ -42,6 +45,29 @@ TEST(LinuxLauncherPlatform, WithoutASettingsFolderNothingIsSaved) {
 TEST(LinuxLauncherPlatform, JoinsTheArgumentsIntoTheCommandLine) {
     EXPECT_EQ(LinuxLauncherPlatform({"/p", "1234"}).commandLine(), "/p 1234");
     EXPECT_EQ(LinuxLauncherPlatform({}).commandLine(), "");
+}
+
+TEST(LinuxLauncherPlatform, SpeaksTheLanguageOfTheEnvironment) {
+    const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        unsetenv(name);
+    }
+    LinuxLauncherPlatform platform({});
+    setenv("LANG", "ja_JP.UTF-8", 1);
+    EXPECT_EQ(platform.userLanguage(), Language::Japanese);
+    setenv("LC_MESSAGES", "C.UTF-8", 1);
+    EXPECT_EQ(platform.userLanguage(), Language::English);
+    setenv("LANGUAGE", "ja", 1);
+    EXPECT_EQ(platform.userLanguage(), Language::Japanese);
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i])
+            setenv(names[i], saved[i]->c_str(), 1);
+        else
+            unsetenv(names[i]);
+    }
 }
 
 TEST(LinuxLauncherPlatform, OpensFilesButNotFolders) {

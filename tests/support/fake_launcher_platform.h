@@ -78,6 +78,7 @@ class FakeLauncherPlatform : public LauncherPlatform {
         log("message");
         messages.push_back(caption + "|" + text);
     }
+    Language userLanguage() override { return language; }
 
     bool canOpenForReading(const std::string& path) override {
         opened.push_back(path);
@@ -194,6 +195,7 @@ class FakeLauncherPlatform : public LauncherPlatform {
     bool musicLockFree = true;
     bool instanceLockFree = true;
     std::int32_t cursorCount = 0;
+    Language language = Language::Japanese;  // the language the user reads
 
     // What it was asked.
     std::vector<std::string> calls;
