@@ -95,6 +95,7 @@ class X11Renderer final : public RendererPlatform {
         return ClientRect{0, 0, p.width, p.height};
     }
     void readMonitors();
+    double primaryRefresh() const { return monitors_.empty() ? 0.0 : monitors_.front().refreshHz; }
     void paceSwaps();
     void carryOut(X11Action action, const XEvent& event);
     bool followChanges();
@@ -115,6 +116,7 @@ class X11Renderer final : public RendererPlatform {
     std::optional<GlxContext> context_;
     std::vector<MonitorArea> monitors_;  // window-relative, primary first; empty: one view
     FramePacer pacer_{PacerClock::now()};
+    double pacedRefresh_ = 0.0;  // the refresh rate the swap interval was chosen for
     // Changes that a burst of events asks for, carried out once no event is left waiting.
     std::optional<std::pair<int, int>> hostSize_;
     bool screenChanged_ = false;
@@ -135,8 +137,8 @@ void X11Renderer::readMonitors() {
 // the pacer timing the swaps afresh.
 void X11Renderer::paceSwaps() {
     if (!context_ || !context_->valid()) return;
-    const double refresh = monitors_.empty() ? 0.0 : monitors_.front().refreshHz;
-    requestSwapInterval(display_, screen_, window_->id(), swapIntervalFor(refresh));
+    pacedRefresh_ = primaryRefresh();
+    requestSwapInterval(display_, screen_, window_->id(), swapIntervalFor(pacedRefresh_));
     pacer_ = FramePacer(PacerClock::now());
 }
 
@@ -153,6 +155,8 @@ void X11Renderer::carryOut(X11Action action, const XEvent& event) {
             if (window_->configured(c.x, c.y, c.width, c.height)) {
                 readMonitors();
                 reshapeDesk(state_, *this, clientRect());
+                // The primary may have come into the window only now.
+                if (primaryRefresh() != pacedRefresh_) paceSwaps();
             }
             break;
         }
