@@ -66,6 +66,11 @@
 #                                   <seconds>", "forge <window> <w> <h>"): the Linux build's, or
 #                                   one compiled for this run (a Windows build tree has none)
 
+# Once per script: a helper library that sources this file too (tests/wine/lib.sh) must not forget
+# the servers and processes started before, which would then be left running.
+[ "${_E2E_SOURCED_BY:-}" = "$$" ] && return 0
+_E2E_SOURCED_BY=$$
+
 E2E_NAME=$(basename "$0" .sh)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/orveline-$E2E_NAME.XXXXXX")
 E2E_PIDS=()
