@@ -40,6 +40,31 @@ std::vector<MonitorArea> monitorsInWindow(const std::vector<MonitorArea>& screen
     return result;
 }
 
+namespace {
+
+bool sameRect(const MonitorArea& a, const MonitorArea& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+// What a fresh set-up draws: one view over the whole window when there is no monitor list or its
+// one monitor fills the window, else one view per monitor.
+std::vector<MonitorArea> viewAreas(const ClientRect& client,
+                                   const std::vector<MonitorArea>& monitors, bool& wholeWindow) {
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    wholeWindow = monitors.empty() ||
+                  (monitors.size() == 1 && sameRect(monitors.front(), {0, 0, width, height}));
+    if (!wholeWindow) return monitors;
+    MonitorArea whole = monitors.empty() ? MonitorArea{0, 0, 0, 0, true, 0.0} : monitors.front();
+    whole.x = 0;
+    whole.y = 0;
+    whole.width = width;
+    whole.height = height;
+    return {whole};
+}
+
+}  // namespace
+
 ClientRect Desk::glRect(const MonitorArea& area) const {
     const int windowHeight = client_.bottom - client_.top;
     ClientRect r;
@@ -68,47 +93,38 @@ void Desk::addView(const GlApi& gl, const MonitorArea& area) {
 void Desk::setUp(const GlApi& gl, const ClientRect& client,
                  const std::vector<MonitorArea>& monitors) {
     client_ = client;
-    wholeWindow_ = monitors.empty() ||
-                   (monitors.size() == 1 && monitors.front().x == 0 && monitors.front().y == 0 &&
-                    monitors.front().width == client.right - client.left &&
-                    monitors.front().height == client.bottom - client.top);
-    if (wholeWindow_) {
-        MonitorArea whole = monitors.empty() ? MonitorArea{} : monitors.front();
-        whole.x = 0;
-        whole.y = 0;
-        whole.width = client.right - client.left;
-        whole.height = client.bottom - client.top;
-        addView(gl, whole);
-        return;
-    }
-    for (const MonitorArea& m : monitors) addView(gl, m);
+    for (const MonitorArea& area : viewAreas(client, monitors, wholeWindow_)) addView(gl, area);
 }
 
 void Desk::reshape(const GlApi& gl, const ClientRect& client,
                    const std::vector<MonitorArea>& monitors) {
     if (views_.empty()) return;
-    if (singleView() && monitors.size() <= 1) {
+    bool whole = false;
+    const std::vector<MonitorArea> areas = viewAreas(client, monitors, whole);
+    const bool sameClient = client.left == client_.left && client.top == client_.top &&
+                            client.right == client_.right && client.bottom == client_.bottom;
+    const bool sameViews =
+        sameClient && whole == wholeWindow_ && areas.size() == views_.size() &&
+        std::equal(areas.begin(), areas.end(), views_.begin(),
+                   [](const MonitorArea& a, const View& v) { return sameRect(a, v.area); });
+    const bool followWindow = whole && singleView();
+    client_ = client;
+    wholeWindow_ = whole;
+    if (views_.size() > areas.size()) views_.resize(areas.size());
+    for (std::size_t i = 0; i < views_.size(); ++i) views_[i].area = areas[i];
+    // Moved, restacked, or only a refresh rate changed: the picture stays.
+    if (sameViews) return;
+    if (followWindow) {
         // One view that follows the window (a host resized): the single-monitor resize.
-        client_ = client;
-        views_.front().area.width = client.right - client.left;
-        views_.front().area.height = client.bottom - client.top;
-        if (!monitors.empty()) views_.front().area.refreshHz = monitors.front().refreshHz;
         views_.front().scene.resize(gl, client);
         return;
     }
-    client_ = client;
-    wholeWindow_ = false;
-    const std::vector<MonitorArea> areas =
-        monitors.empty()
-            ? std::vector<MonitorArea>{MonitorArea{0, 0, client.right - client.left,
-                                                   client.bottom - client.top, true, 0.0}}
-            : monitors;
     gl.Disable(gl::SCISSOR_TEST);
     gl.Viewport(client.left, client.top, client.right - client.left, client.bottom - client.top);
     gl.Clear(gl::COLOR_BUFFER_BIT);
-    if (views_.size() > areas.size()) views_.resize(areas.size());
-    for (std::size_t i = 0; i < views_.size(); ++i) views_[i].area = areas[i];
     for (std::size_t i = views_.size(); i < areas.size(); ++i) addView(gl, areas[i]);
+    // One view over the whole window is drawn without a scissor, in a viewport set here.
+    if (whole) views_.front().scene.resize(gl, client);
 }
 
 void Desk::drawFrame(const GlApi& gl, FramePresenter& presenter) {

@@ -38,8 +38,9 @@ class Desk {
     // From a current context on: one scene per monitor (window-relative, primary first), or one
     // for the whole client when the list is empty.
     void setUp(const GlApi& gl, const ClientRect& client, const std::vector<MonitorArea>& monitors);
-    // The window or its monitors changed: scenes of monitors that stay keep their animation, new
-    // monitors get a new one, and the window is cleared to black.
+    // The window or its monitors changed: each layout is then drawn as a fresh set-up draws it;
+    // scenes of monitors that stay keep their animation, new monitors get a new one, and the
+    // window is cleared to black. A call that changes no view's rectangle changes nothing.
     void reshape(const GlApi& gl, const ClientRect& client,
                  const std::vector<MonitorArea>& monitors);
     // One frame of every scene, then one present.

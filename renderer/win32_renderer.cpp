@@ -91,6 +91,7 @@ struct RendererProcess {
     RendererState state;
     Win32RendererPlatform platform;
     FramePacer pacer{PacerClock::now()};
+    bool following = false;  // inside followDisplays, whose own move must not start it again
 };
 
 RendererProcess& process() {
@@ -103,13 +104,22 @@ RendererProcess& process() {
 void followDisplays(RendererProcess& p) {
     const RECT screen = virtualScreen();
     // Without activation: losing or taking it would end the run.
+    p.following = true;
     SetWindowPos(p.platform.window, HWND_TOPMOST, screen.left, screen.top,
                  screen.right - screen.left, screen.bottom - screen.top, SWP_NOACTIVATE);
+    p.following = false;
     RECT client{};
     GetClientRect(p.platform.window, &client);
     reshapeDesk(p.state, p.platform, Win32RendererPlatform::toClient(client));
     p.platform.paceSwaps(p.state.desk.refreshHz());
     p.pacer = FramePacer(PacerClock::now());
+}
+
+bool coversVirtualScreen(HWND window) {
+    const RECT screen = virtualScreen();
+    RECT r{};
+    GetWindowRect(window, &r);
+    return EqualRect(&r, &screen) != FALSE;
 }
 
 // The window procedure of the class: the three stages of the portable core.
@@ -118,6 +128,11 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     // WM_CREATE arrives before CreateWindowExA returns the handle.
     p.platform.window = window;
     if (message == WM_DISPLAYCHANGE && p.state.renderReady) followDisplays(p);
+    // NOTE: another program may move or size the window (under Wine any X client can, with a
+    // forged ConfigureNotify, which Wine believes): it covers the virtual screen again, once.
+    if (message == WM_WINDOWPOSCHANGED && p.state.renderReady && !p.following &&
+        !IsIconic(window) && !coversVirtualScreen(window))
+        followDisplays(p);
     const NativeMessage native{window, message, wParam, lParam};
     return screenSaverProc(p.state, p.platform, translateMessage(native));
 }

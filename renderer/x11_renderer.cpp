@@ -10,6 +10,9 @@
 // Hosted (--window-id ID, started so by the launcher inside a screen-saver daemon's window): the
 // window is a child of that host window and follows its size; no grab, no cursor, no input of
 // its own (the daemon owns input), and the run ends when the host goes or a signal comes.
+//
+// Both follow a burst of changes (monitors coming and going, a host resized again and again) once
+// the burst is read, with one request; the window's size is what the server last reported.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <poll.h>
@@ -21,6 +24,7 @@
 #include <ctime>
 #include <exception>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "frame_pacer.h"
@@ -74,9 +78,7 @@ class X11Renderer final : public RendererPlatform {
     std::uint32_t calendarTime() override { return static_cast<std::uint32_t>(std::time(nullptr)); }
     ClientRect createContext() override {
         context_.emplace(display_, config_, window_->id());
-        // A swap tied to the display's refresh, at the interval nearest 60 frames a second.
-        const double refresh = monitors_.empty() ? 0.0 : monitors_.front().refreshHz;
-        requestSwapInterval(display_, screen_, window_->id(), swapIntervalFor(refresh));
+        paceSwaps();
         return clientRect();
     }
     std::vector<MonitorArea> monitors() override { return monitors_; }
@@ -93,7 +95,10 @@ class X11Renderer final : public RendererPlatform {
         return ClientRect{0, 0, p.width, p.height};
     }
     void readMonitors();
+    double primaryRefresh() const { return monitors_.empty() ? 0.0 : monitors_.front().refreshHz; }
+    void paceSwaps();
     void carryOut(X11Action action, const XEvent& event);
+    bool followChanges();
     void destroyWindow();
     void dispatch(const WindowMessage& message) { screenSaverProc(state_, *this, message); }
     void waitForEvents(PacerClock::duration timeout);
@@ -110,6 +115,11 @@ class X11Renderer final : public RendererPlatform {
     std::optional<X11RendererWindow> window_;
     std::optional<GlxContext> context_;
     std::vector<MonitorArea> monitors_;  // window-relative, primary first; empty: one view
+    FramePacer pacer_{PacerClock::now()};
+    double pacedRefresh_ = 0.0;  // the refresh rate the swap interval was chosen for
+    // Changes that a burst of events asks for, carried out once no event is left waiting.
+    std::optional<std::pair<int, int>> hostSize_;
+    bool screenChanged_ = false;
     int randrEventBase_ = -1;
     bool closePosted_ = false;
     bool quitPosted_ = false;
@@ -123,28 +133,36 @@ void X11Renderer::readMonitors() {
     monitors_ = monitorsInWindow(queryMonitors(display_, screen_), p.x, p.y, p.width, p.height);
 }
 
+// A swap tied to the primary monitor's refresh, at the interval nearest 60 frames a second, and
+// the pacer timing the swaps afresh.
+void X11Renderer::paceSwaps() {
+    if (!context_ || !context_->valid()) return;
+    pacedRefresh_ = primaryRefresh();
+    requestSwapInterval(display_, screen_, window_->id(), swapIntervalFor(pacedRefresh_));
+    pacer_ = FramePacer(PacerClock::now());
+}
+
 void X11Renderer::carryOut(X11Action action, const XEvent& event) {
     switch (action) {
         case X11Action::GrabInput:
             window_->grabInput();
             break;
         case X11Action::FollowHost:
-            window_->reshape(0, 0, event.xconfigure.width, event.xconfigure.height);
+            hostSize_.emplace(event.xconfigure.width, event.xconfigure.height);
             break;
         case X11Action::ResizeView: {
-            const X11Placement& p = window_->placement();
-            if (event.xconfigure.width != p.width || event.xconfigure.height != p.height)
-                window_->reshape(p.x, p.y, event.xconfigure.width, event.xconfigure.height);
-            reshapeDesk(state_, *this, clientRect());
+            const XConfigureEvent& c = event.xconfigure;
+            if (window_->configured(c.x, c.y, c.width, c.height)) {
+                readMonitors();
+                reshapeDesk(state_, *this, clientRect());
+                // The primary may have come into the window only now.
+                if (primaryRefresh() != pacedRefresh_) paceSwaps();
+            }
             break;
         }
         case X11Action::MonitorsChanged:
-            // A monitor added, removed or resized: the window covers the screen again, and each
-            // monitor keeps or gets its own animation.
             XRRUpdateConfiguration(const_cast<XEvent*>(&event));
-            window_->coverScreen(screen_);
-            readMonitors();
-            reshapeDesk(state_, *this, clientRect());
+            screenChanged_ = true;
             break;
         case X11Action::CheckFocus:
             if (window_->focusWentElsewhere()) {
@@ -160,6 +178,25 @@ void X11Renderer::carryOut(X11Action action, const XEvent& event) {
         case X11Action::Nothing:
             break;
     }
+}
+
+// The last of a burst of host or screen changes, once the burst is read: one request for the
+// window's size, which it takes when the server reports it. True when there was something to do.
+bool X11Renderer::followChanges() {
+    if (hostSize_) {
+        window_->reshape(0, 0, hostSize_->first, hostSize_->second);
+        hostSize_.reset();
+        return true;
+    }
+    if (!screenChanged_) return false;
+    // A monitor added, removed or resized: the window covers the screen again, each monitor keeps
+    // or gets its own animation, and the swap follows the primary's refresh rate.
+    screenChanged_ = false;
+    window_->coverScreen(screen_);
+    readMonitors();
+    reshapeDesk(state_, *this, clientRect());
+    paceSwaps();
+    return true;
 }
 
 void X11Renderer::destroyWindow() {
@@ -214,18 +251,18 @@ int X11Renderer::run() {
         XMapRaised(display_, window_->id());
     XFlush(display_);
 
-    FramePacer pacer(PacerClock::now());
     XEvent event;
     for (;;) {
         while (!messageWaiting()) {
-            const auto wait = pacer.untilNextFrame(PacerClock::now());
+            if (window_ && followChanges()) continue;
+            const auto wait = pacer_.untilNextFrame(PacerClock::now());
             if (wait > PacerClock::duration::zero()) {
                 waitForEvents(wait);
                 continue;
             }
             if (window_) window_->retryGrabs();
             idleFrame(state_, *this);
-            pacer.frameShown(PacerClock::now());
+            pacer_.frameShown(PacerClock::now());
         }
         if (signals_.pending()) {
             signals_.consume();

@@ -23,9 +23,16 @@ bool isRandrChange(int type, int base) {
     return base >= 0 && (type == base + RRScreenChangeNotify || type == base + RRNotify);
 }
 
+bool isInput(int type) {
+    return type == KeyPress || type == ButtonPress || type == MotionNotify || type == EnterNotify;
+}
+
 }  // namespace
 
 X11Translation translateEvent(const XEvent& event, const X11EventContext& context) {
+    // Any client may send any event (XSendEvent): of those, only input is taken, as input sent
+    // by a test tool is. Sizes, maps, ends, focus and monitors are the server's word alone.
+    if (event.xany.send_event && !isInput(event.type)) return {};
     if (isRandrChange(event.type, context.randrEventBase) && context.host == None)
         return action(X11Action::MonitorsChanged);
     if (event.type == DestroyNotify &&

@@ -255,12 +255,25 @@ void X11RendererWindow::setTitle(const char* title) {
 }
 
 void X11RendererWindow::reshape(int x, int y, int width, int height) {
+    const std::array<int, 4> wanted{x, y, std::max(width, 1), std::max(height, 1)};
+    const std::array<int, 4> now{placement_.x, placement_.y, placement_.width, placement_.height};
+    if (wanted == requested_ && wanted == now) return;
+    requested_ = wanted;
+    XMoveResizeWindow(display_, window_, x, y, static_cast<unsigned>(wanted[2]),
+                      static_cast<unsigned>(wanted[3]));
+}
+
+bool X11RendererWindow::configured(int x, int y, int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (x == placement_.x && y == placement_.y && width == placement_.width &&
+        height == placement_.height)
+        return false;
     placement_.x = x;
     placement_.y = y;
-    placement_.width = std::max(width, 1);
-    placement_.height = std::max(height, 1);
-    XMoveResizeWindow(display_, window_, x, y, static_cast<unsigned>(placement_.width),
-                      static_cast<unsigned>(placement_.height));
+    placement_.width = width;
+    placement_.height = height;
+    return true;
 }
 
 void X11RendererWindow::coverScreen(int screen) {

@@ -9,6 +9,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
+#include <array>
 #include <chrono>
 #include <vector>
 
@@ -49,8 +50,14 @@ class X11RendererWindow {
     const X11Placement& placement() const { return placement_; }
     Cursor blankCursor() const { return blankCursor_; }
     void setTitle(const char* title);
-    // Moves and sizes it again (the screen's size changed, the host was resized).
+    // Asks the server to move and size it (the screen's size changed, the host was resized);
+    // nothing when that is asked for already and so already. Its placement changes only when
+    // the server says so (configured).
     void reshape(int x, int y, int width, int height);
+    // The server's word on its geometry (our window's ConfigureNotify), taken as it is: asking
+    // again for the size each echo reports never settles while two requests are under way.
+    // True when the geometry changed.
+    bool configured(int x, int y, int width, int height);
     // After a RandR change: covers the X screen at its new size.
     void coverScreen(int screen);
 
@@ -70,7 +77,9 @@ class X11RendererWindow {
     void requestFocus();
 
     Display* display_;
-    X11Placement placement_;
+    X11Placement placement_;  // as the server last reported it
+    // x, y, width, height last asked for
+    std::array<int, 4> requested_{placement_.x, placement_.y, placement_.width, placement_.height};
     Colormap colormap_ = None;
     Cursor blankCursor_ = None;
     Window window_ = None;

@@ -149,5 +149,70 @@ TEST(Desk, EachMonitorAnimatesInItsOwnScissorAndThePrimaryIsTheSingleMonitorPict
     EXPECT_TRUE(two.sceneAt(1).hasFields());
 }
 
+// Where and how each view of the next frame is drawn: the frame's viewports, scissors and
+// projections, or where it sets none, those that the calls so far (set-up, reshape) left.
+std::vector<std::string> framePlacement(GlRecorder& gl, Desk& desk) {
+    std::vector<std::string> left(2), frame;
+    for (const GlCall& c : gl.calls())
+        if (c.name == "Viewport" || c.name == "Perspective")
+            left[c.name == "Viewport" ? 0 : 1] = c.text();
+    gl.clear();
+    desk.renderFrame(gl.api());
+    for (const GlCall& c : gl.calls())
+        if (c.name == "Viewport" || c.name == "Scissor" || c.name == "Perspective" ||
+            ((c.name == "Enable" || c.name == "Disable") && c.args[0] == gl::SCISSOR_TEST))
+            frame.push_back(c.text());
+    return frame.empty() ? left : frame;
+}
+
+TEST(Desk, AfterAReshapeEachLayoutIsDrawnAsAFreshSetUpDrawsIt) {
+    using Monitors = std::vector<MonitorArea>;
+    const MonitorArea left{0, 0, 1024, 768, true, 60.0}, right{1024, 0, 1024, 768, false, 60.0};
+    const struct {
+        const char* name;
+        ClientRect from;
+        Monitors fromMonitors;
+        ClientRect to;
+        Monitors toMonitors;
+    } cases[] = {
+        {"a lone monitor in a wider window", {0, 0, 1024, 768}, {left}, {0, 0, 2048, 768}, {left}},
+        {"a host grown", {0, 0, 400, 300}, {}, {0, 0, 700, 600}, {}},
+        {"one monitor left, filling", {0, 0, 2048, 768}, {left, right}, {0, 0, 1024, 768}, {left}},
+        {"a second monitor added", {0, 0, 1024, 768}, {left}, {0, 0, 2048, 768}, {left, right}},
+    };
+    for (const auto& c : cases) {
+        GlRecorder gl;
+        Desk reshaped = makeDesk();
+        reshaped.setUp(gl.api(), c.from, c.fromMonitors);
+        reshaped.renderFrame(gl.api());
+        reshaped.reshape(gl.api(), c.to, c.toMonitors);
+        const std::vector<std::string> afterReshape = framePlacement(gl, reshaped);
+        gl.clear();
+        Desk fresh = makeDesk();
+        fresh.setUp(gl.api(), c.to, c.toMonitors);
+        EXPECT_EQ(reshaped.monitorCount(), fresh.monitorCount()) << c.name;
+        EXPECT_EQ(afterReshape, framePlacement(gl, fresh)) << c.name;
+    }
+}
+
+TEST(Desk, OnlyAChangeOfSizeOrMonitorsClearsThePicture) {
+    const std::vector<MonitorArea> two = {{0, 0, 1024, 768, true, 60.0},
+                                          {1024, 0, 1024, 768, false, 60.0}};
+    GlRecorder gl;
+    Desk desk = makeDesk();
+    desk.setUp(gl.api(), ClientRect{0, 0, 2048, 768}, two);
+    const auto clears = [&] {
+        int n = 0;
+        for (const GlCall& c : gl.calls()) n += c.name == "Clear";
+        gl.clear();
+        return n;
+    };
+    clears();
+    desk.reshape(gl.api(), ClientRect{0, 0, 2048, 768}, two);  // a restack
+    EXPECT_EQ(clears(), 0);
+    desk.reshape(gl.api(), ClientRect{0, 0, 2048, 768}, {two[0]});
+    EXPECT_EQ(clears(), 1);
+}
+
 }  // namespace
 }  // namespace orveline

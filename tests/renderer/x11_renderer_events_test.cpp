@@ -79,5 +79,38 @@ TEST(X11Events, HostedRunsFollowTheHostAndIgnoreInput) {
               X11Action::MonitorsChanged);
 }
 
+TEST(X11Events, SentEventsCountOnlyAsInput) {
+    const X11EventContext full{kOurs, None, kRandr};
+    const X11EventContext hosted{kOurs, kHost, kRandr};
+    const auto sent = [](XEvent e) {
+        e.xany.send_event = True;
+        return e;
+    };
+    XEvent gone = event(DestroyNotify, kOurs);
+    gone.xdestroywindow.window = kOurs;
+    const struct {
+        XEvent event;
+        const X11EventContext& context;
+    } ignored[] = {
+        {sent(event(ConfigureNotify, kOurs)), full},
+        {sent(event(ConfigureNotify, kHost)), hosted},
+        {sent(gone), full},
+        {sent(event(MapNotify, kOurs)), full},
+        {sent(event(UnmapNotify, kOurs)), full},
+        {sent(focusOut(NotifyNormal, NotifyNonlinear)), full},
+        {sent(event(kRandr + RRScreenChangeNotify, None)), full},
+    };
+    for (const auto& c : ignored) {
+        const X11Translation t = translateEvent(c.event, c.context);
+        EXPECT_FALSE(t.message) << c.event.type;
+        EXPECT_EQ(t.action, X11Action::Nothing) << c.event.type;
+    }
+    // Input from a test tool, or from any client, works as today.
+    EXPECT_EQ(translateEvent(sent(event(KeyPress, kOurs)), full).message->kind,
+              MessageKind::KeyDown);
+    EXPECT_EQ(translateEvent(sent(event(MotionNotify, kOurs)), full).message->kind,
+              MessageKind::MouseMove);
+}
+
 }  // namespace
 }  // namespace orveline

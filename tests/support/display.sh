@@ -65,6 +65,16 @@
 #   e2e_fraction <png> <im-args...> mean of the image after the given operators (0..1)
 #   e2e_differing_pixels <a> <b>    how many pixels differ
 #   e2e_float_ge <a> <b>            a >= b for decimal numbers
+#
+# Windows' configure events, seen by another client
+#   e2e_configure_probe             print the path of x11_configure_probe ("count <window>
+#                                   <seconds>", "forge <window> <w> <h>"): the Linux build's, or
+#                                   one compiled for this run (a Windows build tree has none)
+
+# Once per script: a helper library that sources this file too (tests/wine/lib.sh) must not forget
+# the servers and processes started before, which would then be left running.
+[ "${_E2E_SOURCED_BY:-}" = "$$" ] && return 0
+_E2E_SOURCED_BY=$$
 
 E2E_NAME=$(basename "$0" .sh)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/orveline-$E2E_NAME.XXXXXX")
@@ -390,3 +400,13 @@ e2e_differing_pixels() {
 }
 
 e2e_float_ge() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+e2e_configure_probe() {
+    local built=${ORVELINE_BUILD:-}/tests/renderer/x11_configure_probe
+    [ -x "$built" ] && { echo "$built"; return 0; }
+    built="$E2E_TMP/x11_configure_probe"
+    [ -x "$built" ] ||
+        c++ -O1 -o "$built" "$ORVELINE_SOURCE/tests/renderer/x11_configure_probe.cpp" -lX11 >&2 ||
+        return 1
+    echo "$built"
+}

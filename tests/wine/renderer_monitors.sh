@@ -2,12 +2,15 @@
 # The renderer under Wine on two 1024x768 monitors side by side (Xorg's dummy driver, as root): its
 # window covers the virtual screen and reports per-monitor DPI awareness; after a display change
 # both monitors still animate, each half of the screen changing between two screenshots, and no
-# pixel of the desktop (painted a colour of its own first) shows; a key ends the run with 0.
+# pixel of the desktop (painted a colour of its own first) shows. After two off/on toggles of the
+# second monitor in a row the window covers both and is quiet within 3 s, and a forged
+# ConfigureNotify of 1x1 changes nothing. A key ends the run with 0.
 source "$ORVELINE_SOURCE/tests/support/display.sh"
 e2e_two_monitors || exit
 source "$ORVELINE_SOURCE/tests/wine/lib.sh"
 renderer="$ORVELINE_DIST/Orveline.dll"
 [ -f "$renderer" ] || fail "no $renderer"
+probe=$(e2e_configure_probe) || fail "no configure probe"
 
 # Wine reads the monitors when its desktop process starts: a prefix of this test's own, whose
 # server starts afresh on this display.
@@ -35,20 +38,39 @@ awareness=$(win_tool dpi-awareness OrvelineVC)
 
 sleep 2
 win_tool post OrvelineVC 0x007E 24 $(((768 << 16) | 2048)) || fail "cannot post WM_DISPLAYCHANGE"
-sleep 2
-first=$(e2e_shot first)
-sleep 0.5
-second=$(e2e_shot second)
-for half in 1024x768+0+0 1024x768+1024+0; do
-    convert "$first" -crop "$half" +repage "$E2E_TMP/a.png"
-    convert "$second" -crop "$half" +repage "$E2E_TMP/b.png"
-    changed=$(e2e_differing_pixels "$E2E_TMP/a.png" "$E2E_TMP/b.png")
-    shown=$(desktop_share "$second" "$half")
-    log "monitor $half: $changed pixels changed, desktop share $shown"
-    [ "$changed" -ge $((1024 * 768 / 50)) ] || fail "monitor $half does not animate ($changed)"
-    # A pixel of the picture may match the colour by chance; a monitor left out shows all of it.
-    e2e_float_ge 0.001 "$shown" || fail "the desktop shows on monitor $half ($shown)"
-done
+check_both_animate() {  # <label>
+    sleep 2
+    local first second half changed shown
+    first=$(e2e_shot "$1-first")
+    sleep 0.5
+    second=$(e2e_shot "$1-second")
+    for half in 1024x768+0+0 1024x768+1024+0; do
+        convert "$first" -crop "$half" +repage "$E2E_TMP/a.png"
+        convert "$second" -crop "$half" +repage "$E2E_TMP/b.png"
+        changed=$(e2e_differing_pixels "$E2E_TMP/a.png" "$E2E_TMP/b.png")
+        shown=$(desktop_share "$second" "$half")
+        log "$1: monitor $half: $changed pixels changed, desktop share $shown"
+        [ "$changed" -ge $((1024 * 768 / 50)) ] || fail "$1: monitor $half does not animate ($changed)"
+        # A pixel of the picture may match the colour by chance; a monitor left out shows all of it.
+        e2e_float_ge 0.001 "$shown" || fail "$1: the desktop shows on monitor $half ($shown)"
+    done
+}
+check_both_animate display-change
+
+xid=$(win_xid OrvelineVC)
+toggle() { xrandr --output DUMMY1 --off && xrandr --output DUMMY1 --auto --right-of DUMMY0; }
+toggle && toggle || fail "xrandr failed"
+read -r count size < <("$probe" count "$xid" 3)
+log "after two toggles: $count ConfigureNotify in 3 s, X window $size"
+[ "$size" = 2048x768 ] || fail "the X window is $size after two toggles, not 2048x768"
+read -r count size < <("$probe" count "$xid" 1)
+[ "$count" = 0 ] || fail "the window is not quiet 3 s after two toggles: $count ConfigureNotify in 1 s"
+"$probe" forge "$xid" 1 1 || fail "cannot send the forged event"
+read -r count size < <("$probe" count "$xid" 1)
+[ "$count" = 0 ] && [ "$size" = 2048x768 ] || fail "a forged 1x1 configure gave $count events, $size"
+rect=$(win_tool rect OrvelineVC)
+[ "$rect" = "0 0 2048 768" ] || fail "window rectangle '$rect' after the toggles and a forged configure"
+check_both_animate toggled-and-forged
 
 win_key space OrvelineVC
 win_wait_exit renderer 10 || fail "the renderer did not end within 10 s of a key press"
