@@ -8,7 +8,6 @@
 #include <limits.h>
 #include <pwd.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -22,6 +21,7 @@
 
 #include "launcher_forms.h"
 #include "linux_files.h"
+#include "linux_process.h"
 #include "profile_file.h"
 #include "x11_support.h"
 #include "x11_window_titles.h"
@@ -205,47 +205,11 @@ bool LinuxLauncherPlatform::writePrivateProfileString(const char* section, const
 std::unique_ptr<StartedProgram> LinuxLauncherPlatform::startProgram(
     const std::string& path, const std::vector<std::string>& arguments, int,
     bool endsWithLauncher) {
-    // Everything the child needs is made before the fork: the child of a process with threads
-    // may make only async-signal-safe calls until it has executed the program.
-    std::vector<std::string> words{path};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    int report[2];  // the exec's failure, as errno; closed by a successful exec
-    if (::pipe2(report, O_CLOEXEC) != 0) return nullptr;
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
-        if (endsWithLauncher) {
-            // However we end (SIGKILL included), the program gets SIGTERM.
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (::getppid() != parent) ::_exit(0);
-        } else {
-            // In a session of its own: a terminal's or a session's signals to the launcher do
-            // not reach it, and it outlives the launcher.
-            ::setsid();
-        }
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::execv(path.c_str(), argv.data());
-        const int code = errno;
-        [[maybe_unused]] const ssize_t written = ::write(report[1], &code, sizeof code);
-        ::_exit(127);
-    }
-    ::close(report[1]);
-    int code = 0;
-    ssize_t got = -1;
-    while (pid > 0 && (got = ::read(report[0], &code, sizeof code)) < 0 && errno == EINTR) {
-    }
-    ::close(report[0]);
+    // Hosted renderers end with us; a full-screen one, in a session of its own, outlives a killed
+    // launcher and misses a terminal's or a session's signals to it.
+    const pid_t pid = StartChildProgram(
+        path, arguments, endsWithLauncher ? ChildTie::EndsWithParent : ChildTie::OwnSession);
     if (pid <= 0) return nullptr;
-    if (got != 0) {
-        ::waitpid(pid, nullptr, 0);
-        return nullptr;
-    }
     auto child = std::make_shared<ChildProcess>();
     child->pid = pid;
     child->endsWithLauncher = endsWithLauncher;

@@ -15,6 +15,8 @@
 #include <memory>
 #include <thread>
 
+#include "linux_process.h"
+
 namespace orveline {
 
 namespace {
@@ -64,38 +66,9 @@ bool alive(const IdleRun::Process& process) {
 }  // namespace
 
 bool IdleRun::start(const std::string& program, const std::vector<std::string>& arguments) {
-    // Made before the fork: the child of a process with threads may make only async-signal-safe
-    // calls until it has executed the program.
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    int report[2];  // the exec's failure, as errno; closed by a successful exec
-    if (::pipe2(report, O_CLOEXEC) != 0) return false;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
-        // The watcher takes its signals as data; the run gets them as usual.
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::execv(program.c_str(), argv.data());
-        const int code = errno;
-        [[maybe_unused]] const ssize_t written = ::write(report[1], &code, sizeof code);
-        ::_exit(127);
-    }
-    ::close(report[1]);
-    int code = 0;
-    ssize_t got = -1;
-    while (pid > 0 && (got = ::read(report[0], &code, sizeof code)) < 0 && errno == EINTR) {
-    }
-    ::close(report[0]);
+    // The watcher takes its signals as data; the run gets them as usual.
+    const pid_t pid = StartChildProgram(program, arguments, ChildTie::Plain);
     if (pid <= 0) return false;
-    if (got != 0) {
-        ::waitpid(pid, nullptr, 0);
-        return false;
-    }
     launcher_ = pid;
     up_ = true;
     return true;
