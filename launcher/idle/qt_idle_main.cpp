@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -51,26 +50,6 @@ std::string lockPath() {
     }
     return folder + "/orveline-idle-" + session + ".lock";
 }
-
-class SessionLock {
-  public:
-    SessionLock() {
-        const std::string path = lockPath();
-        if (path.empty()) return;
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) heldElsewhere_ = errno == EWOULDBLOCK;
-    }
-    ~SessionLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    SessionLock(const SessionLock&) = delete;
-    SessionLock& operator=(const SessionLock&) = delete;
-    bool heldElsewhere() const { return heldElsewhere_; }
-
-  private:
-    int fd_ = -1;
-    bool heldElsewhere_ = false;
-};
 
 // The termination requests and the runs' ends as data on a descriptor. Blocked before the first
 // thread starts, so that every thread inherits the mask and none takes them.
@@ -159,8 +138,9 @@ std::optional<int> OnIdle(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "orveline: %s\n", command->error.c_str());
         return 1;
     }
-    const SessionLock lock;
-    if (lock.heldElsewhere()) {
+    // Where no lock file can be made the watcher runs anyway: one too many beats none.
+    FileLock lock(lockPath());
+    if (lock.opened() && !lock.take()) {
         std::printf("orveline: an idle watcher already runs for this session\n");
         return 0;
     }
